@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the release programs and runs both on examples/input.txt in a
+# temporary directory, showing each answer file.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cmake --workflow --preset release >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$root/examples/input.txt" "$work/"
+echo "input.txt:"
+cat "$work/input.txt"
+for program in splitter refuser; do
+  (cd "$work" && "$root/build/release/$program/$program") && status=0 || status=$?
+  echo
+  echo "$program: exit status $status, output.txt:"
+  cat -v "$work/output.txt" 2>/dev/null || echo "(none)"
+  echo
+done

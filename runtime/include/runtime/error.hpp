@@ -1,0 +1,62 @@
+// The run-time error exit: the error state, the error entries, the report with
+// its stack dump, and the exit sequence shared by the normal end.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/shortstring.hpp"
+#include "runtime/text.hpp"
+
+namespace rt {
+
+using CODEPOINTER = uintptr_t;   // an address in code
+using FRAMEPOINTER = uintptr_t;  // a frame record: [link, return address]
+
+extern uint16_t EXITCODE;
+extern uint16_t ERRORCODE;
+extern CODEPOINTER ERRORADDR;  // non-zero: a report is due
+extern FRAMEPOINTER ERRORBASE;
+
+constexpr uint16_t MAX_FRAME_DUMP = 8;
+
+// Run-time error numbers raised by the checks and the fault filter.
+constexpr int32_t RTE_DIVISION_BY_ZERO = 200;
+constexpr int32_t RTE_RANGE = 201;
+constexpr int32_t RTE_STACK_OVERFLOW = 202;
+constexpr int32_t RTE_FLOAT_OVERFLOW = 205;
+constexpr int32_t RTE_FLOAT_UNDERFLOW = 206;
+constexpr int32_t RTE_INVALID_FLOAT = 207;
+constexpr int32_t RTE_OVERFLOW = 215;
+constexpr int32_t RTE_ACCESS_VIOLATION = 216;
+constexpr int32_t RTE_PRIVILEGED = 217;
+
+// Frame primitives over the frame-pointer chain.
+[[gnu::always_inline]] inline FRAMEPOINTER GET_FRAME() {
+  return reinterpret_cast<FRAMEPOINTER>(__builtin_frame_address(0));
+}
+inline CODEPOINTER GET_CALLER_ADDR(FRAMEPOINTER frame) {
+  return frame == 0 ? 0 : reinterpret_cast<const CODEPOINTER*>(frame)[1];
+}
+inline FRAMEPOINTER GET_CALLER_FRAME(FRAMEPOINTER frame) {
+  return frame == 0 ? 0 : reinterpret_cast<const FRAMEPOINTER*>(frame)[0];
+}
+
+// Error entries; none returns.
+[[noreturn]] void HANDLEERROR(int32_t errorno);
+[[noreturn]] void HANDLEERRORFRAME(int32_t errorno, FRAMEPOINTER frame);
+[[noreturn]] void HANDLEERRORADDRFRAME(int32_t errorno, CODEPOINTER addr, FRAMEPOINTER frame);
+[[noreturn]] void INTERNAL_BREAK_ERROR(int32_t errorno, CODEPOINTER addr, FRAMEPOINTER frame);
+
+// Exit sequence: the report if one is due, then the process end with EXITCODE.
+[[noreturn]] void DO_EXIT();
+void INTERNALEXIT();
+[[noreturn]] void SYSTEM_EXIT();
+
+// Report formatting.
+SHORTSTRING HEXSTR(uint32_t value, uint8_t digits);
+SHORTSTRING SYSBACKTRACESTR(CODEPOINTER addr);
+using BACKTRACESTRFUNCTYPE = SHORTSTRING (*)(CODEPOINTER addr);
+extern BACKTRACESTRFUNCTYPE BACKTRACESTRFUNC;
+void DUMP_STACK(TEXTREC& f, FRAMEPOINTER frame);
+
+}  // namespace rt

@@ -1,0 +1,90 @@
+// Text files: the file record with its 256-byte buffer, the operations the
+// programs use on it, the standard records, and the process-wide pending I/O
+// result. No operation returns an error: a failure is left in INOUTRES, and
+// every later operation does nothing until INT_IOCHECK meets it.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/shortstring.hpp"
+
+namespace rt {
+
+struct TEXTREC;
+using TEXTHOOK = void (*)(TEXTREC&);
+
+constexpr int32_t UNUSEDHANDLE = -1;
+
+// MODE values.
+constexpr int32_t FMCLOSED = 0xD7B0;
+constexpr int32_t FMINPUT = 0xD7B1;
+constexpr int32_t FMOUTPUT = 0xD7B2;
+
+constexpr int32_t TEXTRECBUFSIZE = 256;
+constexpr int32_t TEXTRECNAMESIZE = 256;
+
+struct TEXTREC {
+  int32_t HANDLE;  // UNUSEDHANDLE when there is none
+  int32_t MODE;
+  int32_t RECSIZE;  // the buffer's size
+  int32_t CURSOR;   // reading: next byte to hand out; writing: bytes waiting
+  int32_t FILLED;   // reading: valid bytes in the buffer
+  uint8_t* BUFFERREF;
+  TEXTHOOK OPENHOOK;
+  TEXTHOOK TRANSFERHOOK;  // fill when reading, drain when writing
+  TEXTHOOK FLUSHHOOK;     // after a line end or a write statement; none on disk files
+  TEXTHOOK CLOSEHOOK;
+  char NAME[TEXTRECNAMESIZE];  // at most 255 characters and a zero byte
+  uint8_t BUFFER[TEXTRECBUFSIZE];
+};
+using TEXT = TEXTREC;
+
+// The line end that WRITELN_END writes: carriage return, line feed.
+inline constexpr uint8_t EOL[2] = {13, 10};
+
+// I/O result numbers the facility sets itself.
+constexpr uint16_t IO_DISK_WRITE = 101;
+constexpr uint16_t IO_NOT_OPEN = 103;
+constexpr uint16_t IO_NOT_FOR_INPUT = 104;
+constexpr uint16_t IO_NOT_FOR_OUTPUT = 105;
+constexpr uint16_t IO_INVALID_NUMBER = 106;
+
+extern uint16_t INOUTRES;  // pending I/O result; 0 when none
+extern int32_t ERRNO;      // platform code of the last failed platform call
+extern uint8_t FILEMODE;   // how opened files are shared: 2, with nobody
+
+extern TEXTREC INPUT;
+extern TEXTREC OUTPUT;
+extern TEXTREC STDOUT;
+extern TEXTREC STDERR;
+
+void ASSIGN(TEXTREC& t, const char* name);
+void RESET(TEXTREC& t);
+void REWRITE(TEXTREC& t);
+void CLOSE(TEXTREC& t);
+
+int32_t READ_SINT(TEXTREC& t);
+uint32_t READ_UINT(TEXTREC& t);
+void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity);
+void READLN_END(TEXTREC& t);
+
+void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value);
+void WRITE_STR(int32_t width, TEXTREC& t, const SHORTSTRING& s);
+void WRITELN_END(TEXTREC& t);
+void WRITE_END(TEXTREC& t);
+
+// Token conversion by the number syntax of the reads: false when the token is
+// not a number of that kind, with value 0.
+bool VALSIGNEDINT(const SHORTSTRING& token, int32_t& value);
+bool VALUNSIGNEDINT(const SHORTSTRING& token, uint32_t& value);
+
+// Turns the platform code in ERRNO into INOUTRES and clears ERRNO.
+void ERRNO2INOUTRES();
+
+// The hooks of a record opened by name or bound to a standard handle.
+void FILEOPENFUNC(TEXTREC& t);
+void FILEREADFUNC(TEXTREC& t);
+void FILEWRITEFUNC(TEXTREC& t);
+void FILECLOSEFUNC(TEXTREC& t);
+
+}  // namespace rt

@@ -1,0 +1,58 @@
+// The error entries and the exit sequence. A run-time error records where it
+// happened and goes straight to the exit: nothing runs in between, and
+// nothing is closed or flushed on the way out.
+#include "platform.hpp"
+#include "runtime/error.hpp"
+#include "runtime/faults.hpp"
+
+namespace rt {
+
+constinit uint16_t EXITCODE = 0;
+constinit uint16_t ERRORCODE = 0;
+constinit CODEPOINTER ERRORADDR = 0;
+constinit FRAMEPOINTER ERRORBASE = 0;
+
+void HANDLEERROR(int32_t errorno) { HANDLEERRORFRAME(errorno, GET_FRAME()); }
+
+void HANDLEERRORFRAME(int32_t errorno, FRAMEPOINTER frame) {
+  HANDLEERRORADDRFRAME(errorno, GET_CALLER_ADDR(frame), GET_CALLER_FRAME(frame));
+}
+
+void HANDLEERRORADDRFRAME(int32_t errorno, CODEPOINTER addr, FRAMEPOINTER frame) {
+  ERRORCODE = static_cast<uint16_t>(errorno);
+  INTERNAL_BREAK_ERROR(errorno, addr, frame);
+}
+
+void INTERNAL_BREAK_ERROR(int32_t errorno, CODEPOINTER addr, FRAMEPOINTER frame) {
+  EXITCODE = static_cast<uint16_t>(errorno);
+  ERRORADDR = addr;
+  ERRORBASE = frame;
+  DO_EXIT();
+}
+
+void DO_EXIT() {
+  INTERNALEXIT();
+  SYSTEM_EXIT();
+}
+
+void INTERNALEXIT() {
+  if (ERRORADDR == 0) return;
+  static constexpr SHORTSTRING runtime_error = SHORTSTR("Runtime error ");
+  static constexpr SHORTSTRING at = SHORTSTR(" at 0x");
+  WRITE_STR(0, STDOUT, runtime_error);
+  WRITE_SINT(0, STDOUT, ERRORCODE);
+  WRITE_STR(0, STDOUT, at);
+  WRITE_STR(0, STDOUT, HEXSTR(static_cast<uint32_t>(ERRORADDR), 8));
+  WRITELN_END(STDOUT);
+  WRITE_STR(0, STDOUT, BACKTRACESTRFUNC(ERRORADDR));
+  WRITELN_END(STDOUT);
+  DUMP_STACK(STDOUT, ERRORBASE);
+  WRITELN_END(STDOUT);
+}
+
+void SYSTEM_EXIT() {
+  REMOVE_EXCEPTION_HANDLERS();
+  platform::END_PROCESS(EXITCODE);
+}
+
+}  // namespace rt

@@ -1,0 +1,146 @@
+// POSIX faults: the signals of hardware faults, caught on an alternate signal
+// stack, classified into the fault table's kinds and handed to the filter.
+// A redirected fault resumes in JUMPTOHANDLEERRORFRAME; any other ends the
+// process by the signal's default action.
+#include "platform.hpp"
+#include "posix/kernel.hpp"
+#include "posix/program_stack.hpp"
+#include "runtime/faults.hpp"
+
+namespace rt {
+
+using posix::syscalls;
+
+namespace {
+
+constexpr int FAULT_SIGNALS[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
+
+// Kernel codes of the fault signals (the kernel's siginfo.h defines them only
+// under names that clash with the C library's).
+constexpr int CODE_ILL_PRVOPC = 5;
+constexpr int CODE_FPE_INTDIV = 1;
+constexpr int CODE_FPE_INTOVF = 2;
+constexpr int CODE_FPE_FLTDIV = 3;
+constexpr int CODE_FPE_FLTOVF = 4;
+constexpr int CODE_FPE_FLTUND = 5;
+constexpr int CODE_FPE_FLTINV = 7;
+constexpr int CODE_FPE_FLTSUB = 8;
+constexpr int CODE_TRAP_TRACE = 2;
+
+// Room below the faulting stack pointer that the report needs; with less, the
+// report goes to the reserve.
+constexpr uintptr_t REPORT_ROOM = 16 * 1024;
+constexpr uintptr_t RED_ZONE = 128;
+
+alignas(16) constinit uint8_t signal_stack[32 * 1024];
+
+extern "C" void restore_rt();
+asm(R"(
+  .text
+  .type restore_rt,@function
+restore_rt:
+  mov $15, %eax
+  syscall
+  .size restore_rt, .-restore_rt
+)");
+
+bool in_guard_page(uintptr_t address) {
+  return (address >= posix::region_low() && address < posix::reserve_low()) ||
+         (address >= posix::guard_low() && address < posix::program_low());
+}
+
+// A stack pointer below the program stack, or an access to a guard page, is
+// stack exhaustion.
+bool stack_exhausted(const siginfo_t& info, uintptr_t sp) {
+  return in_guard_page(reinterpret_cast<uintptr_t>(info.si_addr)) ||
+         (sp >= posix::guard_low() && sp < posix::program_low());
+}
+
+FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
+  // A signal that another process sent is no fault of this one.
+  if (info.si_code <= 0) return FAULTKIND::UNHANDLED;
+  switch (signal) {
+    case SIGSEGV:
+      return stack_exhausted(info, sp) ? FAULTKIND::STACK_OVERFLOW : FAULTKIND::ACCESS_VIOLATION;
+    case SIGBUS:
+      return FAULTKIND::IN_PAGE_ERROR;
+    case SIGILL:
+      return info.si_code == CODE_ILL_PRVOPC ? FAULTKIND::PRIV_INSTRUCTION
+                                             : FAULTKIND::ILLEGAL_INSTRUCTION;
+    case SIGFPE:
+      switch (info.si_code) {
+        case CODE_FPE_INTDIV: return FAULTKIND::INT_DIVIDE_BY_ZERO;
+        case CODE_FPE_INTOVF: return FAULTKIND::INT_OVERFLOW;
+        case CODE_FPE_FLTDIV: return FAULTKIND::FLT_DIVIDE_BY_ZERO;
+        case CODE_FPE_FLTOVF: return FAULTKIND::FLT_OVERFLOW;
+        case CODE_FPE_FLTUND: return FAULTKIND::FLT_UNDERFLOW;
+        case CODE_FPE_FLTINV: return FAULTKIND::FLT_INVALID_OPERATION;
+        case CODE_FPE_FLTSUB: return FAULTKIND::ARRAY_BOUNDS_EXCEEDED;
+        default: return FAULTKIND::UNHANDLED;  // inexact result among them
+      }
+    case SIGTRAP:
+      return info.si_code == CODE_TRAP_TRACE ? FAULTKIND::SINGLE_STEP : FAULTKIND::UNHANDLED;
+    default:
+      return FAULTKIND::UNHANDLED;
+  }
+}
+
+// Where the redirected thread's stack begins: below the faulting stack
+// pointer's red zone while the program stack has room for a report, on the
+// reserve when it has not; 0 when there is no room anywhere.
+uintptr_t report_stack(uintptr_t sp) {
+  if (sp >= posix::program_low() + REPORT_ROOM && sp <= posix::region_high()) return sp - RED_ZONE;
+  if (sp >= posix::guard_low() && sp < posix::program_low() + REPORT_ROOM) return posix::guard_low();
+  if (sp >= posix::reserve_low() + REPORT_ROOM && sp < posix::guard_low()) return sp - RED_ZONE;
+  return 0;
+}
+
+void set_action(int signal, __sighandler_t handler, unsigned long flags) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = flags | SA_RESTORER;
+  action.sa_restorer = restore_rt;
+  syscalls.rt_sigaction(signal, &action, nullptr, sizeof(action.sa_mask));
+}
+
+// The operating system's own handling: the default action, by the same signal
+// sent again, which is delivered as soon as this handler returns.
+void default_handling(int signal) {
+  set_action(signal, SIG_DFL, 0);
+  const long pid = syscalls.getpid();
+  syscalls.tgkill(static_cast<int>(pid), static_cast<int>(pid), signal);
+}
+
+void fault_handler(int signal, siginfo_t* info, void* raw_context) {
+  auto& registers = static_cast<ucontext*>(raw_context)->uc_mcontext;
+  FAULTCONTEXT context{registers.rip, registers.rbp};
+  const uintptr_t stack = report_stack(registers.rsp);
+  if (stack == 0 || EXCEPTION_FILTER(classify(signal, *info, registers.rsp), context) != EXCEPTION_CONTINUE_EXECUTION) {
+    default_handling(signal);
+    return;
+  }
+  // Resume as if the faulting instruction had called context.IP: the fault
+  // address stands as the return address on a stack aligned for a call.
+  const uintptr_t sp = (stack & ~uintptr_t{15}) - sizeof(uintptr_t);
+  *reinterpret_cast<uintptr_t*>(sp) = registers.rip;
+  registers.rsp = sp;
+  registers.rip = context.IP;
+}
+
+}  // namespace
+
+void INSTALL_EXCEPTION_HANDLERS() {
+  const stack_t alternate{.ss_sp = signal_stack, .ss_flags = 0, .ss_size = sizeof signal_stack};
+  syscalls.sigaltstack(&alternate, nullptr);
+  for (const int signal : FAULT_SIGNALS) set_action(signal, __builtin_bit_cast(__sighandler_t, &fault_handler), SA_SIGINFO | SA_ONSTACK);
+  // A report written to a pipe whose reader has gone fails as a write.
+  set_action(SIGPIPE, SIG_IGN, 0);
+}
+
+void REMOVE_EXCEPTION_HANDLERS() {
+  for (const int signal : FAULT_SIGNALS) {
+    set_action(signal, SIG_DFL, 0);
+  }
+}
+
+}  // namespace rt

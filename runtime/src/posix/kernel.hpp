@@ -1,0 +1,40 @@
+// Raw Linux x86-64 system calls and the kernel's own definitions, for the
+// POSIX layer's implementation files only.
+#pragma once
+
+#include <asm-generic/errno.h>
+#include <asm/mman.h>
+#include <asm/sigcontext.h>
+#include <asm/siginfo.h>
+#include <asm/signal.h>
+#include <asm/stat.h>
+#include <asm/ucontext.h>
+#include <asm/unistd.h>
+#include <linux/fcntl.h>
+
+#include "posix/syscalls.hpp"
+
+namespace rt::posix {
+
+inline long raw_syscall(long number, long a = 0, long b = 0, long c = 0, long d = 0) {
+  long result;
+  register long r10 asm("r10") = d;
+  asm volatile("syscall"
+               : "=a"(result)
+               : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10)
+               : "rcx", "r11", "memory");
+  return result;
+}
+
+
+// File types of st_mode (the kernel's header hides them beside the C library).
+constexpr unsigned FILE_TYPE_MASK = 0170000;
+constexpr unsigned FILE_TYPE_DIRECTORY = 0040000;
+constexpr unsigned FILE_TYPE_CHAR_DEVICE = 0020000;
+constexpr unsigned FILE_TYPE_REGULAR = 0100000;
+
+inline bool is_char_device(const struct stat& st) { return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_CHAR_DEVICE; }
+inline bool is_directory(const struct stat& st) { return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_DIRECTORY; }
+inline bool is_regular(const struct stat& st) { return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_REGULAR; }
+
+}  // namespace rt::posix

@@ -1,0 +1,74 @@
+// Binding, opening and closing text files.
+#include "platform.hpp"
+#include "runtime/text.hpp"
+
+namespace rt {
+
+namespace {
+
+bool is_open(const TEXTREC& t) { return t.MODE == FMINPUT || t.MODE == FMOUTPUT; }
+
+void OPENTEXT(TEXTREC& t, int32_t mode) {
+  if (is_open(t)) CLOSE(t);
+  t.MODE = mode;
+  t.CURSOR = 0;
+  t.FILLED = 0;
+  t.OPENHOOK(t);
+  if (INOUTRES != 0) t.MODE = FMCLOSED;  // the record keeps the failed HANDLE
+}
+
+}  // namespace
+
+void ASSIGN(TEXTREC& t, const char* name) {
+  __builtin_memset(&t, 0, sizeof t);
+  t.HANDLE = UNUSEDHANDLE;
+  t.MODE = FMCLOSED;
+  t.RECSIZE = TEXTRECBUFSIZE;
+  t.BUFFERREF = t.BUFFER;
+  t.OPENHOOK = FILEOPENFUNC;
+  for (int32_t i = 0; i < TEXTRECNAMESIZE - 1 && name[i] != 0; ++i) t.NAME[i] = name[i];
+}
+
+void RESET(TEXTREC& t) {
+  if (INOUTRES == 0) OPENTEXT(t, FMINPUT);
+}
+
+void REWRITE(TEXTREC& t) {
+  if (INOUTRES == 0) OPENTEXT(t, FMOUTPUT);
+}
+
+void FILEOPENFUNC(TEXTREC& t) {
+  platform::DO_OPEN(t, t.NAME, t.MODE);
+  t.CLOSEHOOK = FILECLOSEFUNC;
+  t.FLUSHHOOK = nullptr;
+  if (t.MODE == FMINPUT) {
+    t.TRANSFERHOOK = FILEREADFUNC;
+  } else {
+    t.TRANSFERHOOK = FILEWRITEFUNC;
+    // A console gets each line as it ends; a disk file only whole blocks.
+    if (INOUTRES == 0 && platform::DO_ISDEVICE(t.HANDLE)) t.FLUSHHOOK = FILEWRITEFUNC;
+  }
+}
+
+void CLOSE(TEXTREC& t) {
+  if (INOUTRES != 0) return;
+  if (!is_open(t)) {
+    INOUTRES = IO_NOT_OPEN;
+    return;
+  }
+  if (t.MODE == FMOUTPUT) t.TRANSFERHOOK(t);
+  if (t.HANDLE != platform::STDINPUTHANDLE && t.HANDLE != platform::STDOUTPUTHANDLE &&
+      t.HANDLE != platform::STDERRORHANDLE) {
+    t.CLOSEHOOK(t);
+  }
+  t.MODE = FMCLOSED;
+  t.CURSOR = 0;
+  t.FILLED = 0;
+}
+
+void FILECLOSEFUNC(TEXTREC& t) {
+  platform::DO_CLOSE(t.HANDLE);
+  t.HANDLE = UNUSEDHANDLE;
+}
+
+}  // namespace rt

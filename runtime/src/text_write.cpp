@@ -1,0 +1,85 @@
+// Writing text files: the drain, the buffer, numbers, strings and line ends.
+#include "platform.hpp"
+#include "runtime/text.hpp"
+
+namespace rt {
+
+namespace {
+
+// Whether a write may go on: nothing pending and the record open for writing.
+bool writable(TEXTREC& t) {
+  if (INOUTRES != 0) return false;
+  if (t.MODE == FMOUTPUT) return true;
+  INOUTRES = t.MODE == FMINPUT ? IO_NOT_FOR_OUTPUT : IO_NOT_OPEN;
+  return false;
+}
+
+// Puts bytes into the buffer; the buffer is drained only when it is full and
+// more bytes follow, so a buffer filled exactly waits for the next write.
+void WRITEBUFFER(TEXTREC& t, const uint8_t* bytes, int32_t count) {
+  while (count > t.RECSIZE - t.CURSOR) {
+    const int32_t free = t.RECSIZE - t.CURSOR;
+    __builtin_memcpy(t.BUFFERREF + t.CURSOR, bytes, static_cast<size_t>(free));
+    bytes += free;
+    count -= free;
+    t.CURSOR = t.RECSIZE;
+    t.TRANSFERHOOK(t);  // a failed drain drops its bytes; the copying goes on
+  }
+  __builtin_memcpy(t.BUFFERREF + t.CURSOR, bytes, static_cast<size_t>(count));
+  t.CURSOR += count;
+}
+
+void WRITEBLANKS(TEXTREC& t, int32_t count) {
+  static constexpr uint8_t blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
+                                         ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  for (; count > 16; count -= 16) WRITEBUFFER(t, blanks, 16);
+  WRITEBUFFER(t, blanks, count);
+}
+
+// The decimal text of a value: no plus sign, no leading zeros.
+void INT_STR(int32_t value, SHORTSTRING& s) {
+  char digits[11];
+  int32_t n = 0;
+  uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  int32_t length = 0;
+  if (value < 0) s.CHARS[length++] = '-';
+  while (n > 0) s.CHARS[length++] = digits[--n];
+  s.LENGTH = static_cast<uint8_t>(length);
+}
+
+}  // namespace
+
+void FILEWRITEFUNC(TEXTREC& t) {
+  const int32_t written = platform::DO_WRITE(t.HANDLE, t.BUFFERREF, t.CURSOR);
+  if (written != t.CURSOR) INOUTRES = IO_DISK_WRITE;
+  t.CURSOR = 0;  // bytes that were not written are dropped
+}
+
+void WRITE_STR(int32_t width, TEXTREC& t, const SHORTSTRING& s) {
+  if (!writable(t)) return;
+  if (width > s.LENGTH) WRITEBLANKS(t, width - s.LENGTH);
+  WRITEBUFFER(t, reinterpret_cast<const uint8_t*>(s.CHARS), s.LENGTH);
+}
+
+void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value) {
+  if (INOUTRES != 0) return;
+  SHORTSTRING text;
+  INT_STR(value, text);
+  WRITE_STR(width, t, text);
+}
+
+void WRITELN_END(TEXTREC& t) {
+  if (!writable(t)) return;
+  WRITEBUFFER(t, EOL, sizeof EOL);
+  if (t.FLUSHHOOK != nullptr) t.FLUSHHOOK(t);
+}
+
+void WRITE_END(TEXTREC& t) {
+  if (t.FLUSHHOOK != nullptr) t.FLUSHHOOK(t);
+}
+
+}  // namespace rt

@@ -1,0 +1,61 @@
+// Reading the task from "input.txt" and converting durations to seconds.
+#include "runtime/text.hpp"
+#include "splitter.hpp"
+
+using namespace rt;
+
+namespace {
+
+// One colon-separated field, read right to left from position P down to the
+// colon that ends it: every character counts as a digit (its code - 48), the
+// leftmost with the highest place. Inlined, so an overflow is located in
+// CONVERT itself.
+[[gnu::always_inline]] inline int32_t read_field(const SHORTSTRING& MSTR, int32_t& P) {
+  int32_t value = 0;
+  int32_t place = 1;
+  while (P > 0 && MSTR.AT(P) != ':') {
+    value = CHECKED_ADD(value, CHECKED_MUL(CHECKED_SUB(MSTR.AT(P), 48), place));
+    place = CHECKED_MUL(place, 10);
+    P = CHECKED_SUB(P, 1);
+  }
+  return value;
+}
+
+}  // namespace
+
+int32_t CONVERT(SHORTSTRING MSTR) {
+  int32_t P = MSTR.LENGTH;
+  const int32_t seconds = read_field(MSTR, P);
+  P = CHECKED_SUB(P, 1);  // over the colon, or further below 1 when the text ran out
+  const int32_t minutes = read_field(MSTR, P);
+  P = CHECKED_SUB(P, 1);
+  const int32_t total = CHECKED_ADD(CHECKED_MUL(minutes, 60), seconds);
+  const int32_t hours = read_field(MSTR, P);
+  return CHECKED_ADD(CHECKED_MUL(hours, 3600), total);
+}
+
+void INIT() {
+  TEXT F;
+  SHORTSTRING MSTR;
+  ASSIGN(F, "input.txt");
+  RESET(F);
+  INT_IOCHECK();
+  L = READ_SINT(F);
+  READLN_END(F);
+  INT_IOCHECK();
+  L = CHECKED_MUL(L, 60);
+  L2 = L / 2;
+  N = READ_SINT(F);
+  READLN_END(F);
+  INT_IOCHECK();
+  for (int32_t I = 1; I <= N; ++I) {  // stops at 5011 by the range check, long before wrapping
+    READ_STRING(F, MSTR, SHORTSTRING_CAPACITY);
+    READLN_END(F);
+    INT_IOCHECK();
+    SOMETYPE& item = B[I];  // checked before the line is converted
+    item.VALUE = CONVERT(MSTR);
+    item.INDEX = I;
+  }
+  SORT(1, N);
+  ANS = 0;
+}

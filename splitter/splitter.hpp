@@ -1,0 +1,33 @@
+// The splitter's global state and its routines: the items read from
+// "input.txt", their halves, and the verdict written to "output.txt".
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/checks.hpp"
+#include "runtime/shortstring.hpp"
+
+// One item of the task.
+struct SOMETYPE {
+  int32_t INDEX;  // 1-based position among the item lines
+  int32_t VALUE;  // duration in seconds
+};
+
+constexpr int32_t NSIZE = 5010;  // the highest item index
+
+extern rt::CHECKED_ARRAY<SOMETYPE, 0, NSIZE> B;  // the items, longest first after SORT
+extern rt::CHECKED_ARRAY<int32_t, 0, NSIZE> OUT;  // the half of each input position
+extern int32_t N;    // the number of items
+extern int32_t L;    // the total length: minutes as read, then seconds
+extern int32_t L2;   // the capacity of one half in seconds
+extern int32_t ANS;  // 0: no valid split
+
+// The routines are real calls, so that a report lists one line for each.
+extern "C" {
+[[gnu::noipa]] void INIT();
+[[gnu::noipa]] int32_t CONVERT(rt::SHORTSTRING MSTR);
+[[gnu::noipa]] void SORT(int32_t L, int32_t R);
+[[gnu::noipa]] void SOLVE2();
+[[gnu::noipa]] void SAVE();
+[[gnu::noipa]] void SPLITTER();
+}

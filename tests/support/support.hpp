@@ -1,0 +1,49 @@
+// Shared test support: a fresh temporary directory, and a program run there
+// with its standard output on a regular file, a pipe or a pseudo-terminal.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace testsupport {
+
+// A fresh directory, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+  void write(const std::string& name, const std::string& bytes) const;
+  // The file's bytes, or nothing when it does not exist.
+  std::optional<std::string> read(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+void write_file(const std::string& path, const std::string& bytes);
+std::optional<std::string> read_file(const std::string& path);
+
+enum class StdoutKind { File, Pipe, Terminal };
+
+struct RunResult {
+  bool exited = false;  // false: ended by a signal
+  int exit_code = -1;
+  int signal = 0;
+  std::string stdout_bytes;
+};
+
+// Runs program in dir with standard input from /dev/null and standard error
+// inherited, and waits for it to end.
+RunResult run(const std::string& program, const std::string& dir,
+              StdoutKind kind = StdoutKind::File);
+
+// The exit or signal of a run, for assertion messages.
+std::string describe(const RunResult& result);
+
+}  // namespace testsupport
