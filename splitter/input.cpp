@@ -23,7 +23,7 @@ namespace {
 
 }  // namespace
 
-int32_t CONVERT(SHORTSTRING MSTR) {
+int32_t CONVERT(const SHORTSTRING& MSTR) {
   int32_t P = MSTR.LENGTH;
   const int32_t seconds = read_field(MSTR, P);
   P = CHECKED_SUB(P, 1);  // over the colon, or further below 1 when the text ran out

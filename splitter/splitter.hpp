@@ -25,7 +25,7 @@ extern int32_t ANS;  // 0: no valid split
 // The routines are real calls, so that a report lists one line for each.
 extern "C" {
 [[gnu::noipa]] void INIT();
-[[gnu::noipa]] int32_t CONVERT(rt::SHORTSTRING MSTR);
+[[gnu::noipa]] int32_t CONVERT(const rt::SHORTSTRING& MSTR);  // read-only: by reference
 [[gnu::noipa]] void SORT(int32_t L, int32_t R);
 [[gnu::noipa]] void SOLVE2();
 [[gnu::noipa]] void SAVE();

@@ -14,8 +14,7 @@ void INT_BOUNDCHECK(int32_t value, const RANGEREC& range) {
   if (value < range.LOW || value > range.HIGH) HANDLEERRORFRAME(RTE_RANGE, GET_FRAME());
 }
 
-void INT_IOCHECK() {
-  if (INOUTRES == 0) return;
+void INT_IORAISE() {
   const uint16_t result = INOUTRES;
   INOUTRES = 0;  // so that the report itself can be written
   HANDLEERRORFRAME(result, GET_FRAME());

@@ -16,7 +16,7 @@ bool writable(TEXTREC& t) {
 
 // Puts bytes into the buffer; the buffer is drained only when it is full and
 // more bytes follow, so a buffer filled exactly waits for the next write.
-void WRITEBUFFER(TEXTREC& t, const uint8_t* bytes, int32_t count) {
+[[gnu::noinline]] void WRITEBUFFER_SPILL(TEXTREC& t, const uint8_t* bytes, int32_t count) {
   while (count > t.RECSIZE - t.CURSOR) {
     const int32_t free = t.RECSIZE - t.CURSOR;
     __builtin_memcpy(t.BUFFERREF + t.CURSOR, bytes, static_cast<size_t>(free));
@@ -29,6 +29,18 @@ void WRITEBUFFER(TEXTREC& t, const uint8_t* bytes, int32_t count) {
   t.CURSOR += count;
 }
 
+// The common case, inline: the bytes fit, and they are few (a number, a line
+// end), so a plain loop beats a call.
+[[gnu::always_inline]] inline void WRITEBUFFER(TEXTREC& t, const uint8_t* bytes, int32_t count) {
+  if (count > t.RECSIZE - t.CURSOR) {
+    WRITEBUFFER_SPILL(t, bytes, count);
+    return;
+  }
+  uint8_t* destination = t.BUFFERREF + t.CURSOR;
+  for (int32_t i = 0; i < count; ++i) destination[i] = bytes[i];
+  t.CURSOR += count;
+}
+
 void WRITEBLANKS(TEXTREC& t, int32_t count) {
   static constexpr uint8_t blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                          ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
@@ -38,17 +50,25 @@ void WRITEBLANKS(TEXTREC& t, int32_t count) {
 
 // The decimal text of a value: no plus sign, no leading zeros.
 void INT_STR(int32_t value, SHORTSTRING& s) {
-  char digits[11];
-  int32_t n = 0;
   uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  do {
-    digits[n++] = static_cast<char>('0' + magnitude % 10);
+  const int32_t first_digit = value < 0 ? 1 : 0;
+  int32_t digits = 1;
+  for (uint32_t rest = magnitude; rest >= 10; rest /= 10) ++digits;
+  s.LENGTH = static_cast<uint8_t>(first_digit + digits);
+  if (value < 0) s.CHARS[0] = '-';
+  for (int32_t i = first_digit + digits - 1; i >= first_digit; --i) {
+    s.CHARS[i] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
-  } while (magnitude != 0);
-  int32_t length = 0;
-  if (value < 0) s.CHARS[length++] = '-';
-  while (n > 0) s.CHARS[length++] = digits[--n];
-  s.LENGTH = static_cast<uint8_t>(length);
+  }
+}
+
+// A string write: blanks up to the width, then the characters. Inline in both
+// the string and the number write.
+[[gnu::always_inline]] inline void write_text(int32_t width, TEXTREC& t, const char* chars,
+                                              int32_t length) {
+  if (!writable(t)) return;
+  if (width > length) WRITEBLANKS(t, width - length);
+  WRITEBUFFER(t, reinterpret_cast<const uint8_t*>(chars), length);
 }
 
 }  // namespace
@@ -60,16 +80,14 @@ void FILEWRITEFUNC(TEXTREC& t) {
 }
 
 void WRITE_STR(int32_t width, TEXTREC& t, const SHORTSTRING& s) {
-  if (!writable(t)) return;
-  if (width > s.LENGTH) WRITEBLANKS(t, width - s.LENGTH);
-  WRITEBUFFER(t, reinterpret_cast<const uint8_t*>(s.CHARS), s.LENGTH);
+  write_text(width, t, s.CHARS, s.LENGTH);
 }
 
 void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value) {
   if (INOUTRES != 0) return;
   SHORTSTRING text;
   INT_STR(value, text);
-  WRITE_STR(width, t, text);
+  write_text(width, t, text.CHARS, text.LENGTH);
 }
 
 void WRITELN_END(TEXTREC& t) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "runtime/text.hpp"
+
 namespace rt {
 
 // The bounds a range check tests against, lowest first.
@@ -17,7 +19,15 @@ struct RANGEREC {
 // (located just after its call in the checking routine) when it fails.
 [[noreturn]] void INT_OVERFLOW();
 void INT_BOUNDCHECK(int32_t value, const RANGEREC& range);
-void INT_IOCHECK();
+// Raises the pending I/O result, clearing it so that the report can be written.
+[[noreturn]] void INT_IORAISE();
+
+// The I/O check after every file statement. Passing costs one test of
+// INOUTRES in the calling routine; only a pending result makes a call.
+[[gnu::always_inline]] inline void INT_IOCHECK() {
+  if (INOUTRES != 0) [[unlikely]]
+    INT_IORAISE();
+}
 
 // Checked 32-bit signed arithmetic: the test sits in the calling routine and
 // INT_OVERFLOW is called only when it fails.
