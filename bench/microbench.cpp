@@ -1,0 +1,280 @@
+// Microbenchmarks of the splitter's hot paths on a task of the maximum size:
+// number and line reads through the text-file buffer over real files, CONVERT
+// on typical durations and on every item of the task, SORT of the items, and
+// the answer's line writes. Each benchmark checks what it computed and
+// reports an error instead of a time when the result is wrong.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "runtime/text.hpp"
+#include "splitter.hpp"
+
+namespace {
+
+using rt::SHORTSTRING;
+
+constexpr int32_t ITEMS = NSIZE;
+
+// A task of the maximum size with h:mm:ss durations and CR LF line ends, like
+// the whole-process benchmark's, the same on every run.
+struct Task {
+  std::vector<int32_t> seconds;
+  std::vector<std::string> durations;
+  std::string text;          // the whole task file
+  std::string numbers_text;  // one duration in seconds per line
+  int64_t total = 0;
+};
+
+Task make_task() {
+  Task task;
+  uint64_t state = 20240601;
+  auto next = [&state] {  // xorshift64*
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    return (state * 2685821657736338717ULL) >> 32;
+  };
+  for (int32_t i = 0; i < ITEMS; ++i) {
+    // Mostly under 25 minutes, every 250th between one and two hours.
+    const int32_t d = i % 250 == 249 ? 3600 + static_cast<int32_t>(next() % 3600)
+                                     : 1 + static_cast<int32_t>(next() % 1499);
+    char line[16];
+    std::snprintf(line, sizeof line, "%d:%02d:%02d", d / 3600, d / 60 % 60, d % 60);
+    task.seconds.push_back(d);
+    task.durations.push_back(line);
+    task.total += d;
+  }
+  // A length in minutes that holds every item; the reads only pass over it.
+  task.text = std::to_string((task.total + 59) / 60) + "\r\n" + std::to_string(ITEMS) + "\r\n";
+  for (const std::string& line : task.durations)
+    task.text += line + "\r\n";
+  for (int32_t d : task.seconds)
+    task.numbers_text += std::to_string(d) + "\r\n";
+  return task;
+}
+
+const Task& task() {
+  static const Task t = make_task();
+  return t;
+}
+
+SHORTSTRING shortstring(const std::string& text) {
+  SHORTSTRING s{};
+  s.LENGTH = static_cast<uint8_t>(text.size());
+  std::copy(text.begin(), text.end(), s.CHARS);
+  return s;
+}
+
+// The files the read benchmarks open, in a temporary directory of their own.
+struct Files {
+  std::string dir;
+  std::string task;
+  std::string numbers;
+  std::string answer;
+};
+Files files;
+
+bool write_file(const std::string& path, const std::string& text) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) return false;
+  const bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+bool make_files() {
+  const char* tmp = getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/microbench-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) return false;
+  files = {pattern, pattern + "/input.txt", pattern + "/numbers.txt", pattern + "/output.txt"};
+  return write_file(files.task, task().text) && write_file(files.numbers, task().numbers_text);
+}
+
+void remove_files() {
+  for (const std::string* path : {&files.task, &files.numbers, &files.answer}) {
+    unlink(path->c_str());
+  }
+  rmdir(files.dir.c_str());
+}
+
+// Ends a benchmark with an error when a file operation left a result pending.
+bool io_failed(benchmark::State& state) {
+  if (rt::INOUTRES == 0) return false;
+  state.SkipWithError(("I/O result " + std::to_string(rt::INOUTRES)).c_str());
+  rt::INOUTRES = 0;
+  return true;
+}
+
+// --- Reading -------------------------------------------------------------------
+
+// The file of durations in seconds, one per line, read as signed numbers.
+void BM_READ_SINT(benchmark::State& state) {
+  int64_t sum = 0;
+  for (auto _ : state) {
+    rt::TEXT f;
+    rt::ASSIGN(f, files.numbers.c_str());
+    rt::RESET(f);
+    sum = 0;
+    for (int32_t i = 0; i < ITEMS; ++i) {
+      sum += rt::READ_SINT(f);
+      rt::READLN_END(f);
+    }
+    rt::CLOSE(f);
+    if (io_failed(state)) return;
+  }
+  if (sum != task().total) state.SkipWithError("wrong sum of the numbers read");
+  state.SetItemsProcessed(state.iterations() * ITEMS);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(task().numbers_text.size()));
+}
+BENCHMARK(BM_READ_SINT);
+
+// The task file as INIT reads it: two numbers, then every item line as text.
+void BM_READ_STRING(benchmark::State& state) {
+  int64_t characters = 0;
+  int32_t count = 0;
+  for (auto _ : state) {
+    rt::TEXT f;
+    SHORTSTRING line;
+    rt::ASSIGN(f, files.task.c_str());
+    rt::RESET(f);
+    benchmark::DoNotOptimize(rt::READ_SINT(f));
+    rt::READLN_END(f);
+    count = rt::READ_SINT(f);
+    rt::READLN_END(f);
+    characters = 0;
+    for (int32_t i = 0; i < count; ++i) {
+      rt::READ_STRING(f, line, rt::SHORTSTRING_CAPACITY);
+      rt::READLN_END(f);
+      characters += line.LENGTH;
+    }
+    rt::CLOSE(f);
+    if (io_failed(state)) return;
+  }
+  int64_t expected = 0;
+  for (const std::string& d : task().durations)
+    expected += static_cast<int64_t>(d.size());
+  if (count != ITEMS || characters != expected) state.SkipWithError("wrong lines read");
+  state.SetItemsProcessed(state.iterations() * ITEMS);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(task().text.size()));
+}
+BENCHMARK(BM_READ_STRING);
+
+// --- CONVERT -------------------------------------------------------------------
+
+const char* const TYPICAL[] = {"1:02:03", "9:59:59", "0:00:01", "4:05", "75"};
+
+void BM_CONVERT(benchmark::State& state) {
+  const char* text = TYPICAL[state.range(0)];
+  const SHORTSTRING mstr = shortstring(text);
+  int32_t seconds = 0;
+  for (auto _ : state) {
+    seconds = CONVERT(mstr);  // a real call, never hoisted out of the loop
+    benchmark::DoNotOptimize(seconds);
+  }
+  const int32_t expected[] = {3723, 35999, 1, 245, 75};
+  if (seconds != expected[state.range(0)]) state.SkipWithError("wrong seconds");
+  state.SetLabel(text);
+}
+BENCHMARK(BM_CONVERT)->DenseRange(0, std::size(TYPICAL) - 1);
+
+// Every item line of the task, as INIT converts them.
+void BM_CONVERT_task(benchmark::State& state) {
+  std::vector<SHORTSTRING> lines;
+  for (const std::string& d : task().durations)
+    lines.push_back(shortstring(d));
+  int64_t sum = 0;
+  for (auto _ : state) {
+    sum = 0;
+    for (const SHORTSTRING& line : lines)
+      sum += CONVERT(line);
+    benchmark::DoNotOptimize(sum);
+  }
+  if (sum != task().total) state.SkipWithError("wrong sum of seconds");
+  state.SetItemsProcessed(state.iterations() * ITEMS);
+}
+BENCHMARK(BM_CONVERT_task);
+
+// --- SORT ----------------------------------------------------------------------
+
+// Sorts B[1..N] of the task's durations (range 0) or of one duration for all
+// (range 1), refilled before every sort outside the timed part.
+void BM_SORT(benchmark::State& state) {
+  const bool equal = state.range(0) == 1;
+  std::vector<SOMETYPE> items;
+  for (int32_t i = 1; i <= ITEMS; ++i) {
+    items.push_back({i, equal ? task().seconds[0] : task().seconds[i - 1]});
+  }
+  N = ITEMS;
+  for (auto _ : state) {
+    state.PauseTiming();
+    for (int32_t i = 1; i <= ITEMS; ++i)
+      B[i] = items[i - 1];
+    state.ResumeTiming();
+    SORT(1, N);
+  }
+  std::vector<int32_t> sorted;
+  for (int32_t i = 1; i <= ITEMS; ++i)
+    sorted.push_back(B[i].VALUE);
+  std::vector<int32_t> expected;
+  for (const SOMETYPE& item : items)
+    expected.push_back(item.VALUE);
+  std::sort(expected.begin(), expected.end(), [](int32_t a, int32_t b) { return a > b; });
+  if (sorted != expected) state.SkipWithError("not sorted longest first");
+  state.SetLabel(equal ? "equal durations" : "random durations");
+  state.SetItemsProcessed(state.iterations() * ITEMS);
+}
+BENCHMARK(BM_SORT)->Arg(0)->Arg(1);
+
+// --- Writing -------------------------------------------------------------------
+
+// The answer as SAVE writes it: one half number and CR LF per item.
+void BM_WRITE_SINT(benchmark::State& state) {
+  for (auto _ : state) {
+    rt::TEXT f;
+    rt::ASSIGN(f, files.answer.c_str());
+    rt::REWRITE(f);
+    for (int32_t i = 1; i <= ITEMS; ++i) {
+      rt::WRITE_SINT(0, f, 1 + (i & 1));
+      rt::WRITELN_END(f);
+    }
+    rt::CLOSE(f);
+    if (io_failed(state)) return;
+  }
+  std::string expected;
+  for (int32_t i = 1; i <= ITEMS; ++i)
+    expected += std::to_string(1 + (i & 1)) + "\r\n";
+  std::string written;
+  if (FILE* f = std::fopen(files.answer.c_str(), "rb")) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+      written.append(chunk, n);
+    std::fclose(f);
+  }
+  if (written != expected) state.SkipWithError("wrong answer file");
+  state.SetItemsProcessed(state.iterations() * ITEMS);
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(expected.size()));
+}
+BENCHMARK(BM_WRITE_SINT);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  if (!make_files()) {
+    std::fprintf(stderr, "microbench: cannot write the task files\n");
+    remove_files();
+    return 1;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  remove_files();
+  return 0;
+}
