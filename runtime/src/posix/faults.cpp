@@ -34,6 +34,11 @@ constexpr uintptr_t RED_ZONE = 128;
 
 alignas(16) constinit uint8_t signal_stack[32 * 1024];
 
+// Whether the filter is in place. Removing it clears this flag rather than
+// the signal actions, so the process end costs no system calls; a fault after
+// the removal gets the default action all the same.
+constinit bool filter_installed = false;
+
 extern "C" void restore_rt();
 asm(R"(
   .text
@@ -115,7 +120,9 @@ void fault_handler(int signal, siginfo_t* info, void* raw_context) {
   auto& registers = static_cast<ucontext*>(raw_context)->uc_mcontext;
   FAULTCONTEXT context{registers.rip, registers.rbp};
   const uintptr_t stack = report_stack(registers.rsp);
-  if (stack == 0 || EXCEPTION_FILTER(classify(signal, *info, registers.rsp), context) != EXCEPTION_CONTINUE_EXECUTION) {
+  if (!filter_installed || stack == 0 ||
+      EXCEPTION_FILTER(classify(signal, *info, registers.rsp), context) !=
+          EXCEPTION_CONTINUE_EXECUTION) {
     default_handling(signal);
     return;
   }
@@ -135,12 +142,9 @@ void INSTALL_EXCEPTION_HANDLERS() {
   for (const int signal : FAULT_SIGNALS) set_action(signal, __builtin_bit_cast(__sighandler_t, &fault_handler), SA_SIGINFO | SA_ONSTACK);
   // A report written to a pipe whose reader has gone fails as a write.
   set_action(SIGPIPE, SIG_IGN, 0);
+  filter_installed = true;
 }
 
-void REMOVE_EXCEPTION_HANDLERS() {
-  for (const int signal : FAULT_SIGNALS) {
-    set_action(signal, SIG_DFL, 0);
-  }
-}
+void REMOVE_EXCEPTION_HANDLERS() { filter_installed = false; }
 
 }  // namespace rt

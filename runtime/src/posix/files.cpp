@@ -18,6 +18,20 @@ const int32_t STDERRORHANDLE = 2;
 
 namespace {
 
+// --- The device test of opened handles ----------------------------------------
+
+// What the open learned of each handle it returned (0 not known, else one of
+// the kinds below), so that the line-end flush, the read loop and the close
+// need no further system call to tell a device from a file.
+constexpr int32_t KNOWN_HANDLES = 64;
+constexpr uint8_t KIND_FILE = 1;
+constexpr uint8_t KIND_DEVICE = 2;
+constinit uint8_t handle_kind[KNOWN_HANDLES]{};
+
+void remember_kind(long fd, uint8_t kind) {
+  if (fd >= 0 && fd < KNOWN_HANDLES) handle_kind[fd] = kind;
+}
+
 // --- Failure reporting -------------------------------------------------------
 
 void fail_with_code(int32_t code) {
@@ -88,8 +102,10 @@ long open_exclusive(const char* name, bool for_writing, int32_t& code) {
   if (result < 0) {
     syscalls.close(handle);
     code = posix::platform_code(result);
+    return result;
   }
-  return result < 0 ? result : fd;
+  remember_kind(fd, posix::is_char_device(st) ? KIND_DEVICE : KIND_FILE);
+  return fd;
 }
 
 }  // namespace
@@ -144,10 +160,15 @@ int32_t DO_WRITE(int32_t handle, const uint8_t* buffer, int32_t count) {
 // --- Closing and the device test ---------------------------------------------
 
 void DO_CLOSE(int32_t handle) {
-  if (!DO_ISDEVICE(handle)) syscalls.close(handle);
+  if (DO_ISDEVICE(handle)) return;
+  syscalls.close(handle);
+  remember_kind(handle, 0);
 }
 
 bool DO_ISDEVICE(int32_t handle) {
+  if (handle >= 0 && handle < KNOWN_HANDLES && handle_kind[handle] != 0) {
+    return handle_kind[handle] == KIND_DEVICE;
+  }
   struct stat st;
   return syscalls.fstat(handle, &st) == 0 && posix::is_char_device(st);
 }
