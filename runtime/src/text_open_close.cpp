@@ -9,12 +9,17 @@ namespace {
 bool is_open(const TEXTREC& t) { return t.MODE == FMINPUT || t.MODE == FMOUTPUT; }
 
 void OPENTEXT(TEXTREC& t, int32_t mode) {
-  if (is_open(t)) CLOSE(t);
+  if (is_open(t)) {
+    CLOSE(t);
+    // A failed final drain leaves the record closed and the failure pending;
+    // like every operation while one is pending, the open then does nothing.
+    if (INOUTRES != 0) return;
+  }
   t.MODE = mode;
   t.CURSOR = 0;
   t.FILLED = 0;
   t.OPENHOOK(t);
-  if (INOUTRES != 0) t.MODE = FMCLOSED;  // the record keeps the failed HANDLE
+  if (INOUTRES != 0) t.MODE = FMCLOSED;
 }
 
 }  // namespace

@@ -1,0 +1,144 @@
+// Failed, partial and interrupted reads and writes, injected through the system-call table.
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "posix/syscalls.hpp"
+#include "text_fixture.hpp"
+
+namespace {
+
+using namespace rt;
+using posix::kernel_syscalls;
+using posix::syscalls;
+
+// What the next calls of a faked entry do: a step n > 0 passes at most n bytes
+// on to the kernel, a step of 0 or less is returned as it is (nothing moved,
+// or a negated error number). Calls past the script pass on whole.
+std::vector<long> script;
+size_t next_step = 0;
+
+bool scripted(unsigned long& count, long& result) {
+  if (next_step >= script.size()) return false;
+  const long step = script[next_step++];
+  if (step <= 0) {
+    result = step;
+    return true;
+  }
+  if (count > static_cast<unsigned long>(step)) count = static_cast<unsigned long>(step);
+  return false;
+}
+
+long scripted_write(int fd, const void* buffer, unsigned long count) {
+  long result;
+  return scripted(count, result) ? result : kernel_syscalls.write(fd, buffer, count);
+}
+
+long scripted_read(int fd, void* buffer, unsigned long count) {
+  long result;
+  return scripted(count, result) ? result : kernel_syscalls.read(fd, buffer, count);
+}
+
+class InjectedFailureTest : public texttest::TextFileTest {
+ protected:
+  void TearDown() override {
+    syscalls = kernel_syscalls;
+    TextFileTest::TearDown();
+  }
+  static void fake(std::vector<long> steps) {
+    script = std::move(steps);
+    next_step = 0;
+    syscalls.write = scripted_write;
+    syscalls.read = scripted_read;
+  }
+};
+
+TEST_F(InjectedFailureTest, AnIncompleteDrainAtCloseGives101AndClosesAllTheSame) {
+  const struct {
+    const char* what;
+    std::vector<long> steps;
+    uint16_t result;
+    const char* on_disk;
+  } cases[] = {
+      {"disk full", {-ENOSPC}, 101, ""},
+      {"I/O error", {-EIO}, 101, ""},
+      {"short write, then nothing", {4, 0}, 101, "0123"},
+      {"short write, then disk full", {4, -ENOSPC}, 101, "0123"},
+      {"partial writes", {4, 3, 2}, 0, "0123456789"},
+      {"interrupted", {-EINTR, -EINTR}, 0, "0123456789"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    open_writing();
+    WRITE_STR(0, t, SHORTSTR("0123456789"));
+    fake(c.steps);
+    CLOSE(t);
+    syscalls = kernel_syscalls;
+    EXPECT_EQ(INOUTRES, c.result);
+    EXPECT_EQ(ERRNO, 0);
+    EXPECT_EQ(t.MODE, FMCLOSED);
+    EXPECT_EQ(written(), c.on_disk);
+    EXPECT_EQ(open("output.txt", false), 0) << "the handle was released";
+  }
+}
+
+TEST_F(InjectedFailureTest, AFailedDrainDropsItsBlockAndTheWriteGoesOn) {
+  open_writing();
+  WRITE_STR(0, t, texttest::shortstring(std::string(200, 'a')));
+  fake({-ENOSPC});
+  WRITE_STR(0, t, texttest::shortstring(std::string(100, 'b')));
+  EXPECT_EQ(INOUTRES, IO_DISK_WRITE);
+  EXPECT_EQ(t.CURSOR, 44);
+  syscalls = kernel_syscalls;
+  INOUTRES = 0;
+  CLOSE(t);
+  EXPECT_EQ(written(), std::string(44, 'b'));
+}
+
+std::string read_sint(TEXT& r) {
+  return std::to_string(READ_SINT(r));
+}
+std::string read_uint(TEXT& r) {
+  return std::to_string(READ_UINT(r));
+}
+std::string read_string(TEXT& r) {
+  SHORTSTRING s;
+  READ_STRING(r, s, 255);
+  return std::string(s.CHARS, s.LENGTH);
+}
+// The skip gives nothing back; a number read after it shows whether it failed.
+std::string skip_then_read_sint(TEXT& r) {
+  READLN_END(r);
+  return read_sint(r);
+}
+
+TEST_F(InjectedFailureTest, ReadFailuresKeepTheirCause) {
+  const struct {
+    const char* what;
+    std::vector<long> steps;
+    std::string (*read)(TEXT&);
+    const char* value;
+    uint16_t result;
+  } cases[] = {
+      {"I/O error, signed number", {-EIO}, read_sint, "0", 154},
+      {"I/O error, unsigned number", {-EIO}, read_uint, "0", 154},
+      {"I/O error, line", {-EIO}, read_string, "", 154},
+      {"I/O error, line skip", {-EIO}, skip_then_read_sint, "0", 154},
+      {"broken pipe is the end, line", {-EPIPE}, read_string, "", 0},
+      {"broken pipe is the end, number", {-EPIPE}, read_sint, "0", IO_INVALID_NUMBER},
+      {"interrupted", {-EINTR}, read_sint, "12", 0},
+      {"a byte at a time", {1, 1, 1}, read_string, "12", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    open_reading("12\r\n34\r\n");
+    fake(c.steps);
+    EXPECT_EQ(c.read(t), c.value);
+    EXPECT_EQ(INOUTRES, c.result);
+    EXPECT_EQ(ERRNO, 0);
+    syscalls = kernel_syscalls;
+    INOUTRES = 0;
+  }
+}
+
+}  // namespace
