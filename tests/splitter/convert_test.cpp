@@ -1,0 +1,68 @@
+// CONVERT called directly: durations to seconds, and the texts that overflow.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "splitter.hpp"
+
+namespace {
+
+rt::SHORTSTRING text(const std::string& s) {
+  rt::SHORTSTRING m{};
+  m.LENGTH = static_cast<uint8_t>(s.size());
+  std::memcpy(m.CHARS, s.data(), s.size());
+  return m;
+}
+
+TEST(Convert, Seconds) {
+  const std::pair<std::string, int32_t> cases[] = {
+      {"1:02:03", 3723},
+      {"4:05", 245},
+      {"75", 75},
+      {"0:0:0", 0},
+      {"", 0},
+      {"1:2:3:4", 7384},  // left of the third colon is ignored
+      {"0000000000:1:02:03", 3723},
+      {"1::5", 3605},
+      {":30", 30},
+      {"5:", 300},
+      {":1:2:", 3720},
+      {":::", 0},
+      {"000000000", 0},
+      {"999999999", 999999999},
+      {"000000001:000000002:000000003", 3723},
+      // Any other character counts code - 48, the leftmost at the highest place.
+      {" 3:00", -9420},  // minutes 3 + 10 * -16 = -157
+      {"A", 17},
+      {"1A", 27},
+      {"-5", -25},
+      {"\t", -39},
+      {"\x80", 80},
+      {"\xff\xff", 2277},
+      // The largest and smallest sums that still fit.
+      {"35791394:07", 2147483647},
+      {"596523:14:07", 2147483647},
+      {"-0000000:0", -1800000000},  // minutes -3 * 10^7
+  };
+  for (const auto& [s, seconds] : cases) {
+    EXPECT_EQ(CONVERT(text(s)), seconds) << '"' << s << '"';
+  }
+}
+
+TEST(ConvertDeathTest, OverflowEndsWith215) {
+  for (const std::string s : {
+           "0000000000",  // the place value of a tenth character
+           "1234567890", "0000000000:00", "0000000000:0:0",
+           "35791394:08",                           // the sum
+           "35791395:00",                           // minutes * 60
+           "596523:14:08",                          // the sum with hours
+           "596524:0:0",                            // hours * 3600
+           "-00000000:0",                           // minutes -3 * 10^8, times 60
+           "\xff\xff\xff\xff\xff\xff\xff\xff\xff",  // 207 at every place
+       }) {
+    EXPECT_EXIT(CONVERT(text(s)), testing::ExitedWithCode(215), "") << '"' << s << '"';
+  }
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+// The splitter reading "input.txt": layouts, item counts and bad numbers.
+#include <gtest/gtest.h>
+
+#include "splitter_run.hpp"
+
+namespace {
+
+using namespace splittertest;
+
+struct Case {
+  std::string input;
+  std::string answer;
+};
+
+TEST(SplitterInput, LayoutsReadLikeTheSample) {
+  const std::string items = "6:40\n5:00\n3:20\n1:40\n";
+  for (const std::string& input : std::vector<std::string>{
+           "\n\n20\n\n\n4\n" + items,
+           " \t\r\n\t 20 minutes\r\n  \r\n\t4 items\r\n6:40\r\n5:00\r\n3:20\r\n1:40",
+           "20\r4\r6:40\r5:00\r3:20\r1:40\r",
+           "$14\n%100\n400\n0:300\n0:0:200\n100\n",
+           "+20\n&4\n" + items + "9:99:99\nnot read\n",
+       }) {
+    SCOPED_TRACE(input);
+    ExpectAnswer(input, kSampleAnswer);
+  }
+}
+
+TEST(SplitterInput, CountsAndLengths) {
+  const std::vector<Case> cases = {
+      // Missing item lines are 0 seconds; sorted 400, 300, then 0 twice.
+      {"20\n4\n6:40\n5:00\n", "1\r\n2\r\n1\r\n1\r\n"},
+      {"1\n2\n\n\n", "1\r\n1\r\n"},  // empty lines are 0 seconds too
+      {"20\n0\n", ""},
+      {"0\n0\n", ""},
+      {"-1\n0\n", "-1\r\n"},     // half 1 holds 0 > -30 seconds
+      {"20\n  \n\n \t \n", ""},  // the count reads as 0
+      // 35791394 minutes is the most that fits in seconds: halves of 1073741820.
+      {"35791394\n1\n298261:37:00\n", "1\r\n"},
+      {"-35791394\n0\n", "-1\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    ExpectAnswer(c.input, c.answer);
+  }
+}
+
+TEST(SplitterInput, BadNumbersEndWith106InInit) {
+  for (const std::string input : {"", "20\n", "20", "  \n\n", "twenty\n4\n1:00\n", "20\nfour\n",
+                                  "20\n4x\n", "2147483648\n0\n", "20\n-\n"}) {
+    SCOPED_TRACE(input);
+    ExpectError(input, 106, kInInit);
+  }
+}
+
+TEST(SplitterInput, OverflowsEndWith215) {
+  ExpectError("35791395\n0\n", 215, kInInit);
+  ExpectError("-35791395\n0\n", 215, kInInit);
+  ExpectError("20\n2\n1:00\n0000000000\n", 215, kInConvert);
+}
+
+TEST(SplitterInput, AtMost5010Items) {
+  // Halves of 6000 seconds: the last item, 6000 seconds, fills half 1 and the
+  // 5009 items of one second all go to half 2.
+  ExpectAnswer("200\n5010\n" + repeat("1\n", 5009) + "1:40:00\n", repeat("2\r\n", 5009) + "1\r\n");
+  // Line 5011 is read, and its index fails before its overflowing text is
+  // converted.
+  ExpectError("200\n5011\n" + repeat("1\n", 5010) + "0000000000\n", 201, kInInit);
+}
+
+TEST(SplitterInput, LongItemLineKeepsItsFirst255Characters) {
+  // Kept: 250 colons and "1:000", 60 seconds. Lost: 38 colons and "9:00:00",
+  // which read from the right would make the item 9 hours and the answer -1.
+  // Halves of 300: item 2 (300) fills half 1, item 1 (60) goes to half 2.
+  const std::string line = repeat(":", 250) + "1:000" + repeat(":", 38) + "9:00:00";
+  ASSERT_EQ(line.size(), 300u);
+  ExpectAnswer("10\n2\n" + line + "\n5:00\n", "2\r\n1\r\n");
+}
+
+}  // namespace
