@@ -1,0 +1,77 @@
+// Inputs that drive the quicksort about one level deeper per item: a few
+// hundred items still fit the program stack; the maximum count exhausts it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+
+#include "splitter_run.hpp"
+
+namespace {
+
+using namespace splittertest;
+
+// Durations in input order such that at every level the middle element of the
+// part still to sort is its longest item. The partition then swaps it to the
+// front and sorts the remaining count - 1 items one level deeper.
+std::vector<int> deepening_durations(int count) {
+  std::vector<int> at_slot(count + 1);  // which input position sits in each slot
+  std::iota(at_slot.begin(), at_slot.end(), 0);
+  std::vector<int> duration(count + 1);
+  for (int low = 1; low <= count; ++low) {
+    const int middle = (low + count) / 2;
+    duration[at_slot[middle]] = 100000 - low;
+    std::swap(at_slot[low], at_slot[middle]);
+  }
+  duration.erase(duration.begin());
+  return duration;
+}
+
+std::string task(int minutes, const std::vector<int>& durations) {
+  std::string input = std::to_string(minutes) + "\n" + std::to_string(durations.size()) + "\n";
+  for (int seconds : durations)
+    input += std::to_string(seconds) + "\n";
+  return input;
+}
+
+TEST(SplitterDepth, AFewHundredLevelsFitAndGiveTheGreedyAnswer) {
+  const std::vector<int> durations = deepening_durations(300);
+  const int minutes = 500000;  // halves of 15,000,000 seconds: room for half the items
+  // The greedy pass, computed apart: longest first, half 1 while it fits.
+  std::vector<int> order(durations.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return durations[a] > durations[b]; });
+  std::vector<int> half(durations.size());
+  long long on_first = 0;
+  for (int item : order) {
+    const bool fits = on_first + durations[item] <= minutes * 30LL;
+    half[item] = fits ? 1 : 2;
+    if (fits) on_first += durations[item];
+  }
+  std::string answer;
+  for (int h : half)
+    answer += std::to_string(h) + "\r\n";
+  ASSERT_NE(answer.find("2\r\n"), std::string::npos);  // both halves are used
+  ExpectAnswer(task(minutes, durations), answer);
+}
+
+TEST(SplitterDepth, TheMaximumCountExhaustsTheStackWithAFullReport) {
+  testsupport::TempDir dir;
+  dir.write("input.txt", task(500000, deepening_durations(5010)));
+  dir.write("output.txt", kPrevious);
+  const testsupport::RunResult r = testsupport::run(SPLITTER_PATH, dir.path());
+  ASSERT_TRUE(r.exited) << testsupport::describe(r);
+  ASSERT_EQ(r.exit_code, 202);
+  const testsupport::Report report = testsupport::parse_report(r.stdout_bytes);
+  ASSERT_EQ(report.number, 202) << r.stdout_bytes;
+  // The faulting instruction itself lies in SORT, and so does every caller
+  // the dump lists: on a regular file it stops after 257 records.
+  const testsupport::SymbolMap symbols(SPLITTER_PATH);
+  EXPECT_EQ(symbols.function_at(report.error_addr), "SORT");
+  ASSERT_EQ(report.callers.size(), 257u);
+  for (uint64_t caller : report.callers)
+    EXPECT_EQ(symbols.function_at(caller - 1), "SORT");
+  EXPECT_EQ(dir.read("output.txt"), kPrevious);
+}
+
+}  // namespace
