@@ -140,8 +140,10 @@ void INSTALL_EXCEPTION_HANDLERS() {
   const stack_t alternate{.ss_sp = signal_stack, .ss_flags = 0, .ss_size = sizeof signal_stack};
   syscalls.sigaltstack(&alternate, nullptr);
   for (const int signal : FAULT_SIGNALS) set_action(signal, __builtin_bit_cast(__sighandler_t, &fault_handler), SA_SIGINFO | SA_ONSTACK);
-  // A report written to a pipe whose reader has gone fails as a write.
+  // A report written to a pipe whose reader has gone, or a file grown past
+  // the size limit, fails as a write instead of ending the process.
   set_action(SIGPIPE, SIG_IGN, 0);
+  set_action(SIGXFSZ, SIG_IGN, 0);
   filter_installed = true;
 }
 

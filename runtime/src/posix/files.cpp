@@ -96,9 +96,9 @@ long open_exclusive(const char* name, bool for_writing, int32_t& code) {
       return result;
     }
   }
-  if (result == 0 && for_writing && posix::is_regular(st) && st.st_size > 0) {
-    result = syscalls.ftruncate(handle, 0);
-  }
+  // Emptied only now that it is ours: its size seen before the lock may
+  // already be stale.
+  if (result == 0 && for_writing && posix::is_regular(st)) result = syscalls.ftruncate(handle, 0);
   if (result < 0) {
     syscalls.close(handle);
     code = posix::platform_code(result);
