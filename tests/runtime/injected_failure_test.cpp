@@ -95,6 +95,21 @@ TEST_F(InjectedFailureTest, AFailedDrainDropsItsBlockAndTheWriteGoesOn) {
   EXPECT_EQ(written(), std::string(44, 'b'));
 }
 
+// Reopening a record whose final drain fails leaves the failure pending and
+// opens nothing, so no handle is left holding the file.
+TEST_F(InjectedFailureTest, AReopenWhoseCloseFailsOpensNothing) {
+  open_writing();
+  WRITE_STR(0, t, SHORTSTR("lost"));
+  fake({-ENOSPC});
+  REWRITE(t);
+  syscalls = kernel_syscalls;
+  EXPECT_EQ(INOUTRES, IO_DISK_WRITE);
+  EXPECT_EQ(t.MODE, FMCLOSED);
+  EXPECT_EQ(t.HANDLE, UNUSEDHANDLE);
+  EXPECT_EQ(written(), "");
+  EXPECT_EQ(open("output.txt", true), 0) << "the file is not held";
+}
+
 std::string read_sint(TEXT& r) {
   return std::to_string(READ_SINT(r));
 }
