@@ -23,6 +23,11 @@ bool equals(const SHORTSTRING& s, const char* text) {
 // Values the compiler cannot fold, so each fault happens at run time.
 volatile int32_t one = 1;
 volatile int32_t zero = 0;
+volatile double one_float = 1.0;
+volatile double zero_float = 0.0;
+volatile double float_result = 0.0;
+int32_t* volatile nowhere = nullptr;
+volatile bool stop_recursion = false;
 
 rt::CHECKED_ARRAY<int32_t, 0, 10> table{};
 
@@ -30,11 +35,21 @@ rt::CHECKED_ARRAY<int32_t, 0, 10> table{};
 
 extern "C" {
 
-[[gnu::noipa]] void PROBE_OVERFLOW() { table[0] = CHECKED_ADD(INT_MAX, one); }
+[[gnu::noipa]] void PROBE_OVERFLOW() {
+  table[0] = CHECKED_ADD(INT_MAX, one);
+}
 
-[[gnu::noipa]] void PROBE_RANGE_PAST() { table[10 + one] = 1; }
+[[gnu::noipa]] void PROBE_RANGE_PAST() {
+  table[10 + one] = 1;
+}
 
-[[gnu::noipa]] void PROBE_RANGE_BOUNDS() { table[0] = table[10 * one] + one; }
+[[gnu::noipa]] void PROBE_RANGE_BOUNDS() {
+  table[0] = table[10 * one] + one;
+}
+
+[[gnu::noipa]] void PROBE_RANGE_BELOW() {
+  table[one - 2] = 1;
+}
 
 [[gnu::noipa]] void PROBE_IO() {
   TEXT f;
@@ -43,14 +58,56 @@ extern "C" {
   INT_IOCHECK();
 }
 
+// Faults, each at an instruction of its own routine. Each keeps a frame record
+// (its volatile local lives on the stack), which a routine that needs no stack
+// may not get from the compiler.
+[[gnu::noipa]] void PROBE_ACCESS() {
+  volatile int32_t value = one;
+  *nowhere = value;
+}
+
+[[gnu::noipa]] void PROBE_DIVIDE() {
+  volatile int32_t divisor = zero;
+  table[0] = one / divisor;
+}
+
+[[gnu::noipa]] void PROBE_FLOAT_DIVIDE() {
+  volatile double divisor = zero_float;
+  float_result = one_float / divisor;
+}
+
+// 0/0 is an invalid operation, not a division by zero.
+[[gnu::noipa]] void PROBE_FLOAT_INVALID() {
+  volatile double divisor = zero_float;
+  float_result = zero_float / divisor;
+}
+
+[[gnu::noipa]] void PROBE_ILLEGAL() {
+  volatile int32_t value = one;
+  asm volatile("ud2" : : "m"(value));
+}
+
+[[gnu::noipa]] void PROBE_BREAKPOINT() {
+  asm volatile("int3");
+}
+
+// Recursion without end (the flag is never set), some 80 bytes of stack a
+// level, so it runs out of the program stack after about 1,600 levels.
+[[gnu::noipa]] int32_t PROBE_RECURSE(int32_t depth) {
+  volatile int32_t locals[16];
+  locals[0] = depth;
+  if (stop_recursion) return 0;
+  return PROBE_RECURSE(depth + 1) + locals[0];  // not a tail call
+}
+
 // Twelve routines deep: PROBE_DEEP(12) calls PROBE_DEEP(11) ... down to 1,
-// which fails its overflow check.
-[[gnu::noipa]] void PROBE_DEEP(int32_t depth) {
+// which calls leaf, the failing routine.
+[[gnu::noipa]] void PROBE_DEEP(int32_t depth, void (*leaf)()) {
   if (depth > 1) {
-    PROBE_DEEP(depth - 1);
+    PROBE_DEEP(depth - 1, leaf);
     table[0] = one;  // keeps the call a call, not a jump
   } else {
-    PROBE_OVERFLOW();
+    leaf();
   }
 }
 
@@ -70,8 +127,17 @@ extern "C" {
   if (equals(scenario, "overflow")) PROBE_OVERFLOW();
   if (equals(scenario, "range_past")) PROBE_RANGE_PAST();
   if (equals(scenario, "range_bounds")) PROBE_RANGE_BOUNDS();
+  if (equals(scenario, "range_below")) PROBE_RANGE_BELOW();
   if (equals(scenario, "io")) PROBE_IO();
-  if (equals(scenario, "deep")) PROBE_DEEP(12);
+  if (equals(scenario, "deep")) PROBE_DEEP(12, PROBE_OVERFLOW);
+  if (equals(scenario, "access")) PROBE_ACCESS();
+  if (equals(scenario, "divide")) PROBE_DIVIDE();
+  if (equals(scenario, "float_divide")) PROBE_FLOAT_DIVIDE();
+  if (equals(scenario, "float_invalid")) PROBE_FLOAT_INVALID();
+  if (equals(scenario, "illegal")) PROBE_ILLEGAL();
+  if (equals(scenario, "breakpoint")) PROBE_BREAKPOINT();
+  if (equals(scenario, "recursion")) PROBE_RECURSE(1);
+  if (equals(scenario, "deep_access")) PROBE_DEEP(12, PROBE_ACCESS);
   DO_EXIT();
 }
 

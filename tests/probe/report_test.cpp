@@ -1,24 +1,145 @@
-// Run-time error reports of the probe, checked whole.
+// Run-time error reports of the probe, checked whole: the form of every line,
+// and every address placed in the function that nm names for it.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <algorithm>
+
+#include "report.hpp"
 #include "support.hpp"
 
 namespace {
 
+using testsupport::CodeMap;
 using testsupport::RunResult;
-using testsupport::TempDir;
+using testsupport::StdoutKind;
 
-RunResult run_scenario(const std::string& scenario) {
-  TempDir dir;
+const char* const START = "_ZN2rt8platform21CALL_ON_PROGRAM_STACKEPFvvE";
+
+RunResult run_scenario(const std::string& scenario, StdoutKind kind = StdoutKind::File) {
+  testsupport::TempDir dir;
   dir.write("scenario.txt", scenario + "\n");
-  return testsupport::run(PROBE_PATH, dir.path());
+  return testsupport::run(PROBE_PATH, dir.path(), kind);
 }
 
-TEST(Report, OverflowEndsWith215) {
-  const RunResult r = run_scenario("overflow");
+const CodeMap& probe_code() {
+  static const CodeMap code(PROBE_PATH);
+  return code;
+}
+
+// How a report's first address relates to the failure: a check reports the
+// return address of its call, a fault the faulting instruction itself.
+enum class Site { AfterCall, Instruction };
+
+struct ReportCase {
+  const char* scenario;
+  int error;
+  Site site;
+  // Part of the instruction at the site: the call (5 bytes long) just before
+  // the address, or the faulting instruction; nullptr: any.
+  const char* instruction;
+  // The failing routine, then each active caller out to the start-up code.
+  std::vector<std::string> chain;
+};
+
+void PrintTo(const ReportCase& c, std::ostream* os) {
+  *os << c.scenario;
+}
+
+// leaf called twelve routines deep from PROBE.
+std::vector<std::string> deep_chain(const std::string& leaf) {
+  std::vector<std::string> chain{leaf};
+  chain.insert(chain.end(), 12, "PROBE_DEEP");
+  chain.insert(chain.end(), {"PROBE", START});
+  return chain;
+}
+
+const ReportCase REPORT_CASES[] = {
+    {"overflow", 215, Site::AfterCall, "call", {"PROBE_OVERFLOW", "PROBE", START}},
+    {"range_past", 201, Site::AfterCall, "call", {"PROBE_RANGE_PAST", "PROBE", START}},
+    {"range_below", 201, Site::AfterCall, "call", {"PROBE_RANGE_BELOW", "PROBE", START}},
+    {"io", 2, Site::AfterCall, "call", {"PROBE_IO", "PROBE", START}},
+    {"deep", 215, Site::AfterCall, "call", deep_chain("PROBE_OVERFLOW")},
+    {"access", 216, Site::Instruction, "mov", {"PROBE_ACCESS", "PROBE", START}},
+    {"divide", 200, Site::Instruction, "idiv", {"PROBE_DIVIDE", "PROBE", START}},
+    {"float_divide", 200, Site::Instruction, "divsd", {"PROBE_FLOAT_DIVIDE", "PROBE", START}},
+    {"float_invalid", 207, Site::Instruction, "divsd", {"PROBE_FLOAT_INVALID", "PROBE", START}},
+    {"illegal", 217, Site::Instruction, "ud2", {"PROBE_ILLEGAL", "PROBE", START}},
+    {"deep_access", 216, Site::Instruction, "mov", deep_chain("PROBE_ACCESS")},
+    // The recursion is thousands of levels deep, far beyond any dump limit.
+    {"recursion", 202, Site::Instruction, nullptr, std::vector<std::string>(1000, "PROBE_RECURSE")},
+};
+
+class Failure : public testing::TestWithParam<std::tuple<ReportCase, StdoutKind>> {};
+
+// The whole report: its form, its number, where it places the failure, and
+// one line per caller up to the dump's limit: nine records on a terminal,
+// 257 on a file or a pipe.
+TEST_P(Failure, NamesTheFailingRoutineAndEveryCaller) {
+  const auto& [c, kind] = GetParam();
+  const RunResult r = run_scenario(c.scenario, kind);
   ASSERT_TRUE(r.exited) << testsupport::describe(r);
-  EXPECT_EQ(r.exit_code, 215);
-  EXPECT_EQ(r.stdout_bytes.rfind("Runtime error 215 at 0x", 0), 0u) << r.stdout_bytes;
+  EXPECT_EQ(r.exit_code, c.error);
+  testsupport::Report report;
+  ASSERT_TRUE(parse_report(r.stdout_bytes, report)) << r.stdout_bytes;
+  EXPECT_EQ(report.number, c.error);
+
+  const uint32_t site = c.site == Site::AfterCall ? report.address - 1 : report.address;
+  EXPECT_EQ(probe_code().function_at(site), c.chain[0]);
+  if (c.instruction != nullptr) {
+    const uint32_t start = c.site == Site::AfterCall ? report.address - 5 : report.address;
+    const std::string instruction = testsupport::instruction_at(PROBE_PATH, start);
+    EXPECT_NE(instruction.find(c.instruction), std::string::npos) << instruction;
+  }
+
+  const size_t limit = kind == StdoutKind::Terminal ? 9 : 257;
+  const size_t shown = std::min(limit, c.chain.size() - 1);
+  const std::vector<std::string> expected(c.chain.begin() + 1, c.chain.begin() + 1 + shown);
+  std::vector<std::string> callers;
+  for (const uint32_t address : report.callers) {
+    callers.push_back(probe_code().function_at(address - 1));
+  }
+  EXPECT_EQ(callers, expected);
+}
+
+std::string case_name(const testing::TestParamInfo<Failure::ParamType>& info) {
+  static const char* const KINDS[] = {"File", "Pipe", "Terminal"};
+  return std::string(std::get<0>(info.param).scenario) + "_" +
+         KINDS[static_cast<int>(std::get<1>(info.param))];
+}
+
+INSTANTIATE_TEST_SUITE_P(Report, Failure,
+                         testing::Combine(testing::ValuesIn(REPORT_CASES),
+                                          testing::Values(StdoutKind::File, StdoutKind::Pipe,
+                                                          StdoutKind::Terminal)),
+                         case_name);
+
+// A normal end, and range checks at both bounds, which pass.
+TEST(Report, QuietRunsEndWithZeroAndPrintNothing) {
+  for (const char* scenario : {"normal", "range_bounds"}) {
+    const RunResult r = run_scenario(scenario);
+    ASSERT_TRUE(r.exited) << scenario << ": " << testsupport::describe(r);
+    EXPECT_EQ(r.exit_code, 0) << scenario;
+    EXPECT_EQ(r.stdout_bytes, "") << scenario;
+  }
+}
+
+// A breakpoint is not in the fault table: the default action ends the
+// process, without a report.
+TEST(Report, BreakpointIsLeftToTheSystem) {
+  const RunResult r = run_scenario("breakpoint");
+  EXPECT_FALSE(r.exited) << testsupport::describe(r);
+  EXPECT_EQ(r.signal, SIGTRAP);
+  EXPECT_EQ(r.stdout_bytes, "");
+}
+
+TEST(Report, PipeGetsTheSameBytesAsAFile) {
+  for (const char* scenario : {"deep", "recursion"}) {
+    const RunResult file = run_scenario(scenario, StdoutKind::File);
+    const RunResult pipe = run_scenario(scenario, StdoutKind::Pipe);
+    EXPECT_FALSE(file.stdout_bytes.empty()) << scenario;
+    EXPECT_EQ(pipe.stdout_bytes, file.stdout_bytes) << scenario;
+  }
 }
 
 }  // namespace

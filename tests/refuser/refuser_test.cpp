@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "report_check.hpp"
+#include "report.hpp"
 #include "support.hpp"
 
 namespace {

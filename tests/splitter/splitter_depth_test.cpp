@@ -62,12 +62,13 @@ TEST(SplitterDepth, TheMaximumCountExhaustsTheStackWithAFullReport) {
   const testsupport::RunResult r = testsupport::run(SPLITTER_PATH, dir.path());
   ASSERT_TRUE(r.exited) << testsupport::describe(r);
   ASSERT_EQ(r.exit_code, 202);
-  const testsupport::Report report = testsupport::parse_report(r.stdout_bytes);
-  ASSERT_EQ(report.number, 202) << r.stdout_bytes;
+  testsupport::Report report;
+  ASSERT_TRUE(testsupport::parse_report(r.stdout_bytes, report)) << r.stdout_bytes;
+  ASSERT_EQ(report.number, 202);
   // The faulting instruction itself lies in SORT, and so does every caller
   // the dump lists: on a regular file it stops after 257 records.
-  const testsupport::SymbolMap symbols(SPLITTER_PATH);
-  EXPECT_EQ(symbols.function_at(report.error_addr), "SORT");
+  const testsupport::CodeMap symbols(SPLITTER_PATH);
+  EXPECT_EQ(symbols.function_at(report.address), "SORT");
   ASSERT_EQ(report.callers.size(), 257u);
   for (uint64_t caller : report.callers)
     EXPECT_EQ(symbols.function_at(caller - 1), "SORT");

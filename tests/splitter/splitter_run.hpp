@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "report_check.hpp"
+#include "report.hpp"
 #include "support.hpp"
 
 namespace splittertest {

@@ -94,7 +94,7 @@ RunResult run(const std::string& program, const std::string& dir, StdoutKind kin
   if (pid == 0) {
     if (kind == StdoutKind::Terminal) setsid();
     if (chdir(dir.c_str()) != 0) child_fail("chdir");
-    const int null_in = open("/dev/null", O_RDONLY);
+    const int null_in = open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (null_in < 0 || dup2(null_in, 0) < 0) child_fail("stdin");
     if (dup2(capture.child_fd, 1) < 0) child_fail("stdout");
     signal(SIGPIPE, SIG_DFL);
