@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <regex>
 #include <sstream>
 #include <stdexcept>
 
@@ -69,13 +68,17 @@ std::string instruction_at(const std::string& program, uint64_t address) {
   std::ostringstream command;
   command << std::hex << "objdump -d --no-show-raw-insn --start-address=0x" << address
           << " --stop-address=0x" << address + 16 << " '" << program << "'";
-  const std::string text = command_output(command.str());
-  std::smatch m;
-  static const std::regex first_instruction("\\n +([0-9a-f]+):\\t([^\\n]*)");
-  if (!std::regex_search(text, m, first_instruction) || std::stoull(m[1], nullptr, 16) != address) {
-    return "";
+  // The first line of the form "  401150:\tinstruction".
+  std::istringstream lines(command_output(command.str()));
+  for (std::string line; std::getline(lines, line);) {
+    const size_t colon = line.find(":\t");
+    if (colon == std::string::npos || line.find_first_not_of(' ') >= colon) continue;
+    const std::string at =
+        line.substr(line.find_first_not_of(' '), colon - line.find_first_not_of(' '));
+    if (at.find_first_not_of("0123456789abcdef") != std::string::npos) continue;
+    return std::stoull(at, nullptr, 16) == address ? line.substr(colon + 2) : "";
   }
-  return m[2];
+  return "";
 }
 
 testing::AssertionResult parse_report(const std::string& bytes, Report& report) {
@@ -91,23 +94,35 @@ testing::AssertionResult parse_report(const std::string& bytes, Report& report) 
   if (lines.size() < 3 || !lines.back().empty()) {
     return testing::AssertionFailure() << "no address line, or no closing empty line";
   }
-  static const std::regex first("Runtime error ([1-9][0-9]*) at 0x([0-9A-F]{8})");
-  static const std::regex caller("  0x([0-9A-F]{8})");
-  std::smatch m;
-  if (!std::regex_match(lines[0], m, first)) {
+  // "  0x" and 8 upper-case hex digits at text[at...]; the digits' value.
+  const auto hex8 = [](const std::string& text, size_t at, uint64_t& value) {
+    if (text.size() != at + 8 ||
+        text.find_first_not_of("0123456789ABCDEF", at) != std::string::npos) {
+      return false;
+    }
+    value = std::stoull(text.substr(at), nullptr, 16);
+    return true;
+  };
+  const std::string prefix = "Runtime error ";
+  const size_t at = lines[0].find(" at 0x");
+  const std::string digits =
+      at == std::string::npos ? "" : lines[0].substr(prefix.size(), at - prefix.size());
+  if (lines[0].rfind(prefix, 0) != 0 || digits.empty() || digits.size() > 5 || digits[0] == '0' ||
+      digits.find_first_not_of("0123456789") != std::string::npos ||
+      !hex8(lines[0], at + 6, report.address)) {
     return testing::AssertionFailure() << "first line: " << lines[0];
   }
-  report.number = std::stoi(m[1]);
-  report.address = std::stoull(m[2], nullptr, 16);
-  if (lines[1] != "  0x" + m[2].str()) {
+  report.number = std::stoi(digits);
+  if (lines[1] != "  0x" + lines[0].substr(at + 6)) {
     return testing::AssertionFailure() << "second line: " << lines[1];
   }
   report.callers.clear();
   for (size_t i = 2; i + 1 < lines.size(); ++i) {
-    if (!std::regex_match(lines[i], m, caller)) {
+    uint64_t caller = 0;
+    if (lines[i].rfind("  0x", 0) != 0 || !hex8(lines[i], 4, caller)) {
       return testing::AssertionFailure() << "line " << i + 1 << ": " << lines[i];
     }
-    report.callers.push_back(std::stoull(m[1], nullptr, 16));
+    report.callers.push_back(caller);
   }
   return testing::AssertionSuccess();
 }
