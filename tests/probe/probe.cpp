@@ -100,6 +100,23 @@ extern "C" {
   return PROBE_RECURSE(depth + 1) + locals[0];  // not a tail call
 }
 
+// A report line formatter that faults: once, then it hands back to the real
+// one, or every time it is called.
+volatile bool fault_every_time = false;
+
+[[gnu::noipa]] SHORTSTRING PROBE_FAULTING_LINE(CODEPOINTER addr) {
+  if (!fault_every_time) BACKTRACESTRFUNC = SYSBACKTRACESTR;
+  *nowhere = static_cast<int32_t>(addr);
+  return SYSBACKTRACESTR(addr);
+}
+
+// An overflow whose report faults while it is written.
+[[gnu::noipa]] void PROBE_FAULT_IN_REPORT(bool every_time) {
+  fault_every_time = every_time;
+  BACKTRACESTRFUNC = PROBE_FAULTING_LINE;
+  PROBE_OVERFLOW();
+}
+
 // Twelve routines deep: PROBE_DEEP(12) calls PROBE_DEEP(11) ... down to 1,
 // which calls leaf, the failing routine.
 [[gnu::noipa]] void PROBE_DEEP(int32_t depth, void (*leaf)()) {
@@ -138,6 +155,8 @@ extern "C" {
   if (equals(scenario, "breakpoint")) PROBE_BREAKPOINT();
   if (equals(scenario, "recursion")) PROBE_RECURSE(1);
   if (equals(scenario, "deep_access")) PROBE_DEEP(12, PROBE_ACCESS);
+  if (equals(scenario, "report_fault_once")) PROBE_FAULT_IN_REPORT(false);
+  if (equals(scenario, "report_fault_always")) PROBE_FAULT_IN_REPORT(true);
   DO_EXIT();
 }
 

@@ -133,6 +133,36 @@ TEST(Report, BreakpointIsLeftToTheSystem) {
   EXPECT_EQ(r.stdout_bytes, "");
 }
 
+// A fault while the report is written starts the exit sequence again with the
+// fault's number: the first report stops after its first line, and a whole
+// report of the fault follows, located in the faulting formatter.
+TEST(Report, AFaultInTheReportStartsItAgain) {
+  const RunResult r = run_scenario("report_fault_once");
+  ASSERT_TRUE(r.exited) << testsupport::describe(r);
+  EXPECT_EQ(r.exit_code, 216);
+  const size_t second = r.stdout_bytes.find("\r\n") + 2;
+  ASSERT_EQ(r.stdout_bytes.rfind("Runtime error 215 at 0x", 0), 0u) << r.stdout_bytes;
+  testsupport::Report report;
+  ASSERT_TRUE(testsupport::parse_report(r.stdout_bytes.substr(second), report)) << r.stdout_bytes;
+  EXPECT_EQ(report.number, 216);
+  EXPECT_EQ(probe_code().function_at(report.address), "PROBE_FAULTING_LINE");
+  ASSERT_FALSE(report.callers.empty());
+  EXPECT_EQ(probe_code().function_at(report.callers.back() - 1), START);
+}
+
+// A report that faults every time is started again at most 16 times; the
+// fault after that gets the system's default action.
+TEST(Report, AReportThatKeepsFaultingEndsAfterSixteenRestarts) {
+  const RunResult r = run_scenario("report_fault_always");
+  EXPECT_FALSE(r.exited) << testsupport::describe(r);
+  EXPECT_EQ(r.signal, SIGSEGV);
+  size_t first_lines = 0;
+  for (size_t at = 0; (at = r.stdout_bytes.find("Runtime error ", at)) != std::string::npos; ++at) {
+    ++first_lines;
+  }
+  EXPECT_EQ(first_lines, 17u) << r.stdout_bytes;
+}
+
 TEST(Report, PipeGetsTheSameBytesAsAFile) {
   for (const char* scenario : {"deep", "recursion"}) {
     const RunResult file = run_scenario(scenario, StdoutKind::File);
