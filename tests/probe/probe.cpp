@@ -28,6 +28,7 @@ volatile double zero_float = 0.0;
 volatile double float_result = 0.0;
 int32_t* volatile nowhere = nullptr;
 volatile bool stop_recursion = false;
+volatile bool fault_every_time = false;
 
 rt::CHECKED_ARRAY<int32_t, 0, 10> table{};
 
@@ -102,8 +103,6 @@ extern "C" {
 
 // A report line formatter that faults: once, then it hands back to the real
 // one, or every time it is called.
-volatile bool fault_every_time = false;
-
 [[gnu::noipa]] SHORTSTRING PROBE_FAULTING_LINE(CODEPOINTER addr) {
   if (!fault_every_time) BACKTRACESTRFUNC = SYSBACKTRACESTR;
   *nowhere = static_cast<int32_t>(addr);
