@@ -39,7 +39,9 @@ void fail_with_code(int32_t code) {
   ERRNO2INOUTRES();
 }
 
-void fail(long failed_result) { fail_with_code(posix::platform_code(failed_result)); }
+void fail(long failed_result) {
+  fail_with_code(posix::platform_code(failed_result));
+}
 
 // --- Opening -----------------------------------------------------------------
 
@@ -52,7 +54,8 @@ int32_t missing_name_code(const char* name) {
   }
   if (last_slash <= 0) return posix::CODE_FILE_NOT_FOUND;
   char directory[TEXTRECNAMESIZE];
-  for (int32_t i = 0; i < last_slash; ++i) directory[i] = name[i];
+  for (int32_t i = 0; i < last_slash; ++i)
+    directory[i] = name[i];
   directory[last_slash] = 0;
   const long result = syscalls.faccessat(AT_FDCWD, directory, 0);
   if (result == -ENOENT || result == -ENOTDIR) return posix::CODE_PATH_NOT_FOUND;
@@ -88,14 +91,8 @@ long open_exclusive(const char* name, bool for_writing, int32_t& code) {
   if (result == 0 && posix::is_directory(st)) result = -EISDIR;
   // Devices are shared by nature (a terminal, /dev/null); everything else is
   // locked before it is emptied, so a file in use elsewhere stays as it was.
-  if (result == 0 && !posix::is_char_device(st)) {
-    result = syscalls.flock(handle, LOCK_EX | LOCK_NB);
-    if (result == -EWOULDBLOCK) {
-      syscalls.close(handle);
-      code = posix::CODE_SHARING_VIOLATION;
-      return result;
-    }
-  }
+  // A lock held elsewhere fails with EWOULDBLOCK: a sharing violation.
+  if (result == 0 && !posix::is_char_device(st)) result = syscalls.flock(handle, LOCK_EX | LOCK_NB);
   // Emptied only now that it is ours: its size seen before the lock may
   // already be stale.
   if (result == 0 && for_writing && posix::is_regular(st)) result = syscalls.ftruncate(handle, 0);
@@ -127,7 +124,8 @@ void DO_OPEN(TEXTREC& t, const char* name, int32_t mode) {
 int32_t DO_READ(int32_t handle, uint8_t* buffer, int32_t count) {
   int32_t total = 0;
   while (total < count) {
-    const long result = syscalls.read(handle, buffer + total, static_cast<unsigned long>(count - total));
+    const long result =
+        syscalls.read(handle, buffer + total, static_cast<unsigned long>(count - total));
     if (result == -EINTR) continue;
     if (result < 0) {
       // A broken pipe is the end of the data, not a failure.
@@ -145,7 +143,8 @@ int32_t DO_READ(int32_t handle, uint8_t* buffer, int32_t count) {
 int32_t DO_WRITE(int32_t handle, const uint8_t* buffer, int32_t count) {
   int32_t total = 0;
   while (total < count) {
-    const long result = syscalls.write(handle, buffer + total, static_cast<unsigned long>(count - total));
+    const long result =
+        syscalls.write(handle, buffer + total, static_cast<unsigned long>(count - total));
     if (result == -EINTR) continue;
     if (result < 0) {
       fail(result);
