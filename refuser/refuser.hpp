@@ -6,8 +6,8 @@
 
 #include "runtime/shortstring.hpp"
 
-extern uint16_t L;  // the length, as read
-extern uint16_t N;  // the item count
+extern uint16_t L;         // the length, as read
+extern uint16_t N;         // the item count
 extern rt::SHORTSTRING S;  // the item line last read
 
 extern "C" {

@@ -10,8 +10,10 @@ void SORT(int32_t L, int32_t R) {
   int32_t J = R;
   const int32_t X = B[CHECKED_ADD(L, R) / 2].VALUE;
   do {
-    while (B[I].VALUE > X) I = CHECKED_ADD(I, 1);
-    while (B[J].VALUE < X) J = CHECKED_SUB(J, 1);
+    while (B[I].VALUE > X)
+      I = CHECKED_ADD(I, 1);
+    while (B[J].VALUE < X)
+      J = CHECKED_SUB(J, 1);
     if (I <= J) {
       const SOMETYPE P = B[I];
       B[I] = B[J];

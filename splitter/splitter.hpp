@@ -15,12 +15,12 @@ struct SOMETYPE {
 
 constexpr int32_t NSIZE = 5010;  // the highest item index
 
-extern rt::CHECKED_ARRAY<SOMETYPE, 0, NSIZE> B;  // the items, longest first after SORT
+extern rt::CHECKED_ARRAY<SOMETYPE, 0, NSIZE> B;   // the items, longest first after SORT
 extern rt::CHECKED_ARRAY<int32_t, 0, NSIZE> OUT;  // the half of each input position
-extern int32_t N;    // the number of items
-extern int32_t L;    // the total length: minutes as read, then seconds
-extern int32_t L2;   // the capacity of one half in seconds
-extern int32_t ANS;  // 0: no valid split
+extern int32_t N;                                 // the number of items
+extern int32_t L;                                 // the total length: minutes as read, then seconds
+extern int32_t L2;                                // the capacity of one half in seconds
+extern int32_t ANS;                               // 0: no valid split
 
 // The routines are real calls, so that a report lists one line for each.
 extern "C" {

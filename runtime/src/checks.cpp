@@ -8,7 +8,9 @@
 
 namespace rt {
 
-void INT_OVERFLOW() { HANDLEERRORFRAME(RTE_OVERFLOW, GET_FRAME()); }
+void INT_OVERFLOW() {
+  HANDLEERRORFRAME(RTE_OVERFLOW, GET_FRAME());
+}
 
 void INT_BOUNDCHECK(int32_t value, const RANGEREC& range) {
   if (value < range.LOW || value > range.HIGH) HANDLEERRORFRAME(RTE_RANGE, GET_FRAME());

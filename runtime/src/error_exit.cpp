@@ -12,7 +12,9 @@ constinit uint16_t ERRORCODE = 0;
 constinit CODEPOINTER ERRORADDR = 0;
 constinit FRAMEPOINTER ERRORBASE = 0;
 
-void HANDLEERROR(int32_t errorno) { HANDLEERRORFRAME(errorno, GET_FRAME()); }
+void HANDLEERROR(int32_t errorno) {
+  HANDLEERRORFRAME(errorno, GET_FRAME());
+}
 
 void HANDLEERRORFRAME(int32_t errorno, FRAMEPOINTER frame) {
   HANDLEERRORADDRFRAME(errorno, GET_CALLER_ADDR(frame), GET_CALLER_FRAME(frame));

@@ -6,7 +6,9 @@ namespace rt {
 
 namespace {
 
-bool is_open(const TEXTREC& t) { return t.MODE == FMINPUT || t.MODE == FMOUTPUT; }
+bool is_open(const TEXTREC& t) {
+  return t.MODE == FMINPUT || t.MODE == FMOUTPUT;
+}
 
 void OPENTEXT(TEXTREC& t, int32_t mode) {
   if (is_open(t)) {
@@ -31,7 +33,8 @@ void ASSIGN(TEXTREC& t, const char* name) {
   t.RECSIZE = TEXTRECBUFSIZE;
   t.BUFFERREF = t.BUFFER;
   t.OPENHOOK = FILEOPENFUNC;
-  for (int32_t i = 0; i < TEXTRECNAMESIZE - 1 && name[i] != 0; ++i) t.NAME[i] = name[i];
+  for (int32_t i = 0; i < TEXTRECNAMESIZE - 1 && name[i] != 0; ++i)
+    t.NAME[i] = name[i];
 }
 
 void RESET(TEXTREC& t) {

@@ -8,9 +8,13 @@ namespace rt {
 
 namespace {
 
-bool exhausted(const TEXTREC& t) { return t.CURSOR >= t.FILLED; }
+bool exhausted(const TEXTREC& t) {
+  return t.CURSOR >= t.FILLED;
+}
 
-uint8_t peek(const TEXTREC& t) { return t.BUFFERREF[t.CURSOR]; }
+uint8_t peek(const TEXTREC& t) {
+  return t.BUFFERREF[t.CURSOR];
+}
 
 // Consumes one byte and refills the buffer as soon as it runs out.
 void NEXTCHAR(TEXTREC& t) {
@@ -18,9 +22,13 @@ void NEXTCHAR(TEXTREC& t) {
   if (exhausted(t)) t.TRANSFERHOOK(t);
 }
 
-bool is_whitespace(uint8_t c) { return c == 9 || c == 10 || c == 13 || c == 32; }
+bool is_whitespace(uint8_t c) {
+  return c == 9 || c == 10 || c == 13 || c == 32;
+}
 
-bool is_line_end(uint8_t c) { return c == 10 || c == 13; }
+bool is_line_end(uint8_t c) {
+  return c == 10 || c == 13;
+}
 
 // Whether a read may go on: nothing pending and the record open for reading.
 bool readable(TEXTREC& t) {
@@ -42,7 +50,8 @@ int32_t line_end_offset(const uint8_t* bytes, int32_t count) {
         _mm_or_si128(_mm_cmpeq_epi8(chunk, line_feed), _mm_cmpeq_epi8(chunk, carriage_return)));
     if (ends != 0) return i + __builtin_ctz(static_cast<unsigned>(ends));
   }
-  while (i < count && !is_line_end(bytes[i])) ++i;
+  while (i < count && !is_line_end(bytes[i]))
+    ++i;
   return i;
 }
 

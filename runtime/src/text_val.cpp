@@ -21,7 +21,8 @@ uint32_t digit_value(uint8_t c) {
 bool INITVAL(const SHORTSTRING& token, bool is_signed, bool& negative, uint32_t& magnitude) {
   int32_t p = 1;
   const int32_t length = token.LENGTH;
-  while (p <= length && (token.AT(p) == ' ' || token.AT(p) == '\t')) ++p;
+  while (p <= length && (token.AT(p) == ' ' || token.AT(p) == '\t'))
+    ++p;
   negative = false;
   if (p <= length && (token.AT(p) == '+' || token.AT(p) == '-')) {
     negative = token.AT(p) == '-';
@@ -30,10 +31,17 @@ bool INITVAL(const SHORTSTRING& token, bool is_signed, bool& negative, uint32_t&
   uint32_t base = 10;
   if (p <= length) {
     switch (token.AT(p)) {
-      case '$': base = 16; break;
-      case '%': base = 2; break;
-      case '&': base = 8; break;
-      default: break;
+      case '$':
+        base = 16;
+        break;
+      case '%':
+        base = 2;
+        break;
+      case '&':
+        base = 8;
+        break;
+      default:
+        break;
     }
     if (base != 10) ++p;
   }

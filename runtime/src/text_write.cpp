@@ -37,14 +37,16 @@ bool writable(TEXTREC& t) {
     return;
   }
   uint8_t* destination = t.BUFFERREF + t.CURSOR;
-  for (int32_t i = 0; i < count; ++i) destination[i] = bytes[i];
+  for (int32_t i = 0; i < count; ++i)
+    destination[i] = bytes[i];
   t.CURSOR += count;
 }
 
 void WRITEBLANKS(TEXTREC& t, int32_t count) {
   static constexpr uint8_t blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                          ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-  for (; count > 16; count -= 16) WRITEBUFFER(t, blanks, 16);
+  for (; count > 16; count -= 16)
+    WRITEBUFFER(t, blanks, 16);
   WRITEBUFFER(t, blanks, count);
 }
 
@@ -53,7 +55,8 @@ void INT_STR(int32_t value, SHORTSTRING& s) {
   uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
   const int32_t first_digit = value < 0 ? 1 : 0;
   int32_t digits = 1;
-  for (uint32_t rest = magnitude; rest >= 10; rest /= 10) ++digits;
+  for (uint32_t rest = magnitude; rest >= 10; rest /= 10)
+    ++digits;
   s.LENGTH = static_cast<uint8_t>(first_digit + digits);
   if (value < 0) s.CHARS[0] = '-';
   for (int32_t i = first_digit + digits - 1; i >= first_digit; --i) {

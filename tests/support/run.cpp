@@ -45,8 +45,8 @@ std::string read_all(int fd) {
 // The capture of one kind: what the child's standard output is and where the
 // parent reads it back.
 struct Capture {
-  int child_fd = -1;   // becomes the child's standard output
-  int parent_fd = -1;  // read by the parent (pipe, terminal)
+  int child_fd = -1;      // becomes the child's standard output
+  int parent_fd = -1;     // read by the parent (pipe, terminal)
   std::string file_path;  // the regular file (file)
 };
 

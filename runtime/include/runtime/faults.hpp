@@ -32,7 +32,7 @@ enum class FAULTKIND : uint8_t {
 
 // The registers of the faulting context that the filter reads and redirects.
 struct FAULTCONTEXT {
-  CODEPOINTER IP;     // the faulting instruction; on redirection, where to resume
+  CODEPOINTER IP;      // the faulting instruction; on redirection, where to resume
   FRAMEPOINTER FRAME;  // the frame pointer
 };
 
@@ -44,7 +44,7 @@ extern uint8_t EXCEPT_ERROR[EXCEPT_QUEUE_SIZE];
 extern bool RESET_FPU[EXCEPT_QUEUE_SIZE];
 
 // Filter results.
-constexpr int32_t EXCEPTION_CONTINUE_SEARCH = 0;  // the operating system's own handling
+constexpr int32_t EXCEPTION_CONTINUE_SEARCH = 0;      // the operating system's own handling
 constexpr int32_t EXCEPTION_CONTINUE_EXECUTION = -1;  // resume at context.IP
 
 void INSTALL_EXCEPTION_HANDLERS();

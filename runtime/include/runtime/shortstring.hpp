@@ -23,7 +23,8 @@ constexpr SHORTSTRING SHORTSTR(const char (&text)[N]) {
   static_assert(N - 1 <= SHORTSTRING_CAPACITY);
   SHORTSTRING s{};
   s.LENGTH = N - 1;
-  for (size_t i = 0; i + 1 < N; ++i) s.CHARS[i] = text[i];
+  for (size_t i = 0; i + 1 < N; ++i)
+    s.CHARS[i] = text[i];
   return s;
 }
 

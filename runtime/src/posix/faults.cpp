@@ -2,10 +2,10 @@
 // stack, classified into the fault table's kinds and handed to the filter.
 // A redirected fault resumes in JUMPTOHANDLEERRORFRAME; any other ends the
 // process by the signal's default action.
+#include "runtime/faults.hpp"
 #include "platform.hpp"
 #include "posix/kernel.hpp"
 #include "posix/program_stack.hpp"
-#include "runtime/faults.hpp"
 
 namespace rt {
 
@@ -74,14 +74,22 @@ FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
                                              : FAULTKIND::ILLEGAL_INSTRUCTION;
     case SIGFPE:
       switch (info.si_code) {
-        case CODE_FPE_INTDIV: return FAULTKIND::INT_DIVIDE_BY_ZERO;
-        case CODE_FPE_INTOVF: return FAULTKIND::INT_OVERFLOW;
-        case CODE_FPE_FLTDIV: return FAULTKIND::FLT_DIVIDE_BY_ZERO;
-        case CODE_FPE_FLTOVF: return FAULTKIND::FLT_OVERFLOW;
-        case CODE_FPE_FLTUND: return FAULTKIND::FLT_UNDERFLOW;
-        case CODE_FPE_FLTINV: return FAULTKIND::FLT_INVALID_OPERATION;
-        case CODE_FPE_FLTSUB: return FAULTKIND::ARRAY_BOUNDS_EXCEEDED;
-        default: return FAULTKIND::UNHANDLED;  // inexact result among them
+        case CODE_FPE_INTDIV:
+          return FAULTKIND::INT_DIVIDE_BY_ZERO;
+        case CODE_FPE_INTOVF:
+          return FAULTKIND::INT_OVERFLOW;
+        case CODE_FPE_FLTDIV:
+          return FAULTKIND::FLT_DIVIDE_BY_ZERO;
+        case CODE_FPE_FLTOVF:
+          return FAULTKIND::FLT_OVERFLOW;
+        case CODE_FPE_FLTUND:
+          return FAULTKIND::FLT_UNDERFLOW;
+        case CODE_FPE_FLTINV:
+          return FAULTKIND::FLT_INVALID_OPERATION;
+        case CODE_FPE_FLTSUB:
+          return FAULTKIND::ARRAY_BOUNDS_EXCEEDED;
+        default:
+          return FAULTKIND::UNHANDLED;  // inexact result among them
       }
     case SIGTRAP:
       return info.si_code == CODE_TRAP_TRACE ? FAULTKIND::SINGLE_STEP : FAULTKIND::UNHANDLED;
@@ -95,7 +103,8 @@ FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
 // reserve when it has not; 0 when there is no room anywhere.
 uintptr_t report_stack(uintptr_t sp) {
   if (sp >= posix::program_low() + REPORT_ROOM && sp <= posix::region_high()) return sp - RED_ZONE;
-  if (sp >= posix::guard_low() && sp < posix::program_low() + REPORT_ROOM) return posix::guard_low();
+  if (sp >= posix::guard_low() && sp < posix::program_low() + REPORT_ROOM)
+    return posix::guard_low();
   if (sp >= posix::reserve_low() + REPORT_ROOM && sp < posix::guard_low()) return sp - RED_ZONE;
   return 0;
 }
@@ -139,7 +148,8 @@ void fault_handler(int signal, siginfo_t* info, void* raw_context) {
 void INSTALL_EXCEPTION_HANDLERS() {
   const stack_t alternate{.ss_sp = signal_stack, .ss_flags = 0, .ss_size = sizeof signal_stack};
   syscalls.sigaltstack(&alternate, nullptr);
-  for (const int signal : FAULT_SIGNALS) set_action(signal, __builtin_bit_cast(__sighandler_t, &fault_handler), SA_SIGINFO | SA_ONSTACK);
+  for (const int signal : FAULT_SIGNALS)
+    set_action(signal, __builtin_bit_cast(__sighandler_t, &fault_handler), SA_SIGINFO | SA_ONSTACK);
   // A report written to a pipe whose reader has gone, or a file grown past
   // the size limit, fails as a write instead of ending the process.
   set_action(SIGPIPE, SIG_IGN, 0);
@@ -147,6 +157,8 @@ void INSTALL_EXCEPTION_HANDLERS() {
   filter_installed = true;
 }
 
-void REMOVE_EXCEPTION_HANDLERS() { filter_installed = false; }
+void REMOVE_EXCEPTION_HANDLERS() {
+  filter_installed = false;
+}
 
 }  // namespace rt

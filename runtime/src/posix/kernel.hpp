@@ -26,15 +26,20 @@ inline long raw_syscall(long number, long a = 0, long b = 0, long c = 0, long d 
   return result;
 }
 
-
 // File types of st_mode (the kernel's header hides them beside the C library).
 constexpr unsigned FILE_TYPE_MASK = 0170000;
 constexpr unsigned FILE_TYPE_DIRECTORY = 0040000;
 constexpr unsigned FILE_TYPE_CHAR_DEVICE = 0020000;
 constexpr unsigned FILE_TYPE_REGULAR = 0100000;
 
-inline bool is_char_device(const struct stat& st) { return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_CHAR_DEVICE; }
-inline bool is_directory(const struct stat& st) { return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_DIRECTORY; }
-inline bool is_regular(const struct stat& st) { return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_REGULAR; }
+inline bool is_char_device(const struct stat& st) {
+  return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_CHAR_DEVICE;
+}
+inline bool is_directory(const struct stat& st) {
+  return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_DIRECTORY;
+}
+inline bool is_regular(const struct stat& st) {
+  return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_REGULAR;
+}
 
 }  // namespace rt::posix

@@ -14,11 +14,21 @@ namespace {
 alignas(PAGE_SIZE) constinit uint8_t stack_region[STACK_REGION_SIZE];
 }
 
-uintptr_t region_low() { return reinterpret_cast<uintptr_t>(stack_region); }
-uintptr_t reserve_low() { return region_low() + PAGE_SIZE; }
-uintptr_t guard_low() { return reserve_low() + RESERVE_SIZE; }
-uintptr_t program_low() { return guard_low() + PAGE_SIZE; }
-uintptr_t region_high() { return program_low() + PROGRAM_STACK_SIZE; }
+uintptr_t region_low() {
+  return reinterpret_cast<uintptr_t>(stack_region);
+}
+uintptr_t reserve_low() {
+  return region_low() + PAGE_SIZE;
+}
+uintptr_t guard_low() {
+  return reserve_low() + RESERVE_SIZE;
+}
+uintptr_t program_low() {
+  return guard_low() + PAGE_SIZE;
+}
+uintptr_t region_high() {
+  return program_low() + PROGRAM_STACK_SIZE;
+}
 
 }  // namespace rt::posix
 
@@ -27,9 +37,10 @@ namespace rt::platform {
 using posix::syscalls;
 
 void PREPARE_PROGRAM_STACK() {
-  if (syscalls.mprotect(reinterpret_cast<void*>(posix::region_low()), posix::PAGE_SIZE, PROT_NONE) != 0 ||
-      syscalls.mprotect(reinterpret_cast<void*>(posix::guard_low()), posix::PAGE_SIZE,
-                        PROT_NONE) != 0) {
+  if (syscalls.mprotect(reinterpret_cast<void*>(posix::region_low()), posix::PAGE_SIZE,
+                        PROT_NONE) != 0 ||
+      syscalls.mprotect(reinterpret_cast<void*>(posix::guard_low()), posix::PAGE_SIZE, PROT_NONE) !=
+          0) {
     // Without its guard a deep recursion would overwrite other data silently.
     END_PROCESS(RTE_STACK_OVERFLOW);
   }

@@ -14,7 +14,9 @@ long sys_read(int fd, void* buffer, unsigned long count) {
 long sys_write(int fd, const void* buffer, unsigned long count) {
   return raw_syscall(__NR_write, fd, reinterpret_cast<long>(buffer), static_cast<long>(count));
 }
-long sys_close(int fd) { return raw_syscall(__NR_close, fd); }
+long sys_close(int fd) {
+  return raw_syscall(__NR_close, fd);
+}
 long sys_fstat(int fd, void* kernel_stat) {
   return raw_syscall(__NR_fstat, fd, reinterpret_cast<long>(kernel_stat));
 }
@@ -24,8 +26,12 @@ long sys_faccessat(int dirfd, const char* path, int mode) {
 long sys_fcntl(int fd, int command, long argument) {
   return raw_syscall(__NR_fcntl, fd, command, argument);
 }
-long sys_flock(int fd, int operation) { return raw_syscall(__NR_flock, fd, operation); }
-long sys_ftruncate(int fd, long length) { return raw_syscall(__NR_ftruncate, fd, length); }
+long sys_flock(int fd, int operation) {
+  return raw_syscall(__NR_flock, fd, operation);
+}
+long sys_ftruncate(int fd, long length) {
+  return raw_syscall(__NR_ftruncate, fd, length);
+}
 long sys_mprotect(void* address, unsigned long length, int protection) {
   return raw_syscall(__NR_mprotect, reinterpret_cast<long>(address), static_cast<long>(length),
                      protection);
@@ -38,12 +44,15 @@ long sys_rt_sigaction(int signal, const void* action, void* old_action, unsigned
   return raw_syscall(__NR_rt_sigaction, signal, reinterpret_cast<long>(action),
                      reinterpret_cast<long>(old_action), static_cast<long>(set_size));
 }
-long sys_getpid() { return raw_syscall(__NR_getpid); }
+long sys_getpid() {
+  return raw_syscall(__NR_getpid);
+}
 long sys_tgkill(int process, int thread, int signal) {
   return raw_syscall(__NR_tgkill, process, thread, signal);
 }
 [[noreturn]] void sys_exit_group(int status) {
-  for (;;) raw_syscall(__NR_exit_group, status);
+  for (;;)
+    raw_syscall(__NR_exit_group, status);
 }
 
 }  // namespace
