@@ -64,9 +64,9 @@ bool model(const uint8_t* s, size_t n, int64_t& seconds) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  rt::posix::syscalls.exit_group = exit_to_harness;
-  rt::posix::syscalls.rt_sigaction = keep_handlers;
-  rt::posix::syscalls.write = discard;
+  rt::platform::syscalls.exit_group = exit_to_harness;
+  rt::platform::syscalls.rt_sigaction = keep_handlers;
+  rt::platform::syscalls.write = discard;
   rt::ISCONSOLE = 1;
   rt::INITIALIZEUNITS();
   return 0;

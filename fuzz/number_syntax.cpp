@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "internal/text.hpp"
 #include "reference.hpp"
-#include "runtime/text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 255) return -1;

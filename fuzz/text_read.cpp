@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "internal/text.hpp"
 #include "reference.hpp"
-#include "runtime/text.hpp"
 
 namespace {
 

@@ -3,7 +3,6 @@
 #include "refuser.hpp"
 
 #include "runtime/checks.hpp"
-#include "runtime/error.hpp"
 #include "runtime/startup.hpp"
 #include "runtime/text.hpp"
 

@@ -1,5 +1,4 @@
 // The splitter's main routine: start-up, the run sequence, the normal end.
-#include "runtime/error.hpp"
 #include "runtime/startup.hpp"
 #include "splitter.hpp"
 

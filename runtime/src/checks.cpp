@@ -3,8 +3,7 @@
 // checking routine.
 #include "runtime/checks.hpp"
 
-#include "runtime/error.hpp"
-#include "runtime/text.hpp"
+#include "internal/error.hpp"
 
 namespace rt {
 

@@ -1,9 +1,8 @@
 // The error entries and the exit sequence. A run-time error records where it
 // happened and goes straight to the exit: nothing runs in between, and
 // nothing is closed or flushed on the way out.
+#include "internal/error.hpp"
 #include "platform.hpp"
-#include "runtime/error.hpp"
-#include "runtime/faults.hpp"
 
 namespace rt {
 
@@ -53,7 +52,7 @@ void INTERNALEXIT() {
 }
 
 void SYSTEM_EXIT() {
-  REMOVE_EXCEPTION_HANDLERS();
+  platform::REMOVE_EXCEPTION_HANDLERS();
   platform::END_PROCESS(EXITCODE);
 }
 

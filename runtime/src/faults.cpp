@@ -1,7 +1,7 @@
 // The fault filter: looks a fault up in the fault table and redirects the
 // faulting thread into JUMPTOHANDLEERRORFRAME, which reports it as a run-time
 // error raised by the faulting instruction itself.
-#include "runtime/faults.hpp"
+#include "internal/faults.hpp"
 
 #include "platform.hpp"
 

@@ -1,27 +1,52 @@
 // The platform interface: everything the portable runtime needs from the
-// operating system. Each platform implements it in its own folder; no header
-// outside that folder names an operating-system type or constant.
+// operating system, as native calls that return a count or a platform code.
+// No platform call sets ERRNO or INOUTRES; the portable rules do that. Each
+// platform implements this header in its own folder, and no header outside
+// those folders names an operating-system type or constant.
+//
+// Platform codes are numbered as the translation into I/O results expects:
+// 2 a missing file, 3 a missing path, 5 access refused, 32 a file in use,
+// 109 a broken pipe, and so on. 0 is success.
 #pragma once
 
 #include <cstdint>
 
-#include "runtime/error.hpp"
+#include "internal/error.hpp"
 #include "runtime/startup.hpp"
-#include "runtime/text.hpp"
 
 namespace rt::platform {
 
-// Files. A failed platform call sets ERRNO to a platform code (the numbering
-// of the translation table) and calls ERRNO2INOUTRES.
-void DO_OPEN(TEXTREC& t, const char* name, int32_t mode);  // sets t.HANDLE
-int32_t DO_READ(int32_t handle, uint8_t* buffer, int32_t count);
-int32_t DO_WRITE(int32_t handle, const uint8_t* buffer, int32_t count);
-void DO_CLOSE(int32_t handle);
-bool DO_ISDEVICE(int32_t handle);  // a character device, such as a terminal
+// --- Files ---------------------------------------------------------------------
 
-extern const int32_t STDINPUTHANDLE;
-extern const int32_t STDOUTPUTHANDLE;
-extern const int32_t STDERRORHANDLE;
+// What one native transfer moved, or the code of its failure.
+struct TRANSFER {
+  int32_t COUNT;
+  int32_t CODE;  // 0 when the call succeeded
+};
+
+// Opens name for reading an existing file, or for writing a file created or
+// emptied, shared as FILEMODE says. handle gets the native result, which is
+// UNUSEDHANDLE or another invalid value on failure; the result is the code.
+int32_t NATIVE_OPEN(const char* name, bool for_writing, uint8_t filemode, int32_t& handle);
+TRANSFER NATIVE_READ(int32_t handle, uint8_t* buffer, int32_t count);         // one call
+TRANSFER NATIVE_WRITE(int32_t handle, const uint8_t* buffer, int32_t count);  // one call
+void NATIVE_CLOSE(int32_t handle);
+bool DO_ISDEVICE(int32_t handle);  // a character device, such as a console
+
+// Whether names are written with backslashes, so that DO_OPEN converts slashes.
+extern const bool BACKSLASH_NAMES;
+
+enum class STDSTREAM { INPUT_STREAM, OUTPUT_STREAM, ERROR_STREAM };
+int32_t STANDARD_HANDLE(STDSTREAM stream);
+
+// --- Faults --------------------------------------------------------------------
+
+// Makes the platform hand its fault notifications to EXCEPTION_FILTER, and
+// stops it again just before the process ends.
+void INSTALL_EXCEPTION_HANDLERS();
+void REMOVE_EXCEPTION_HANDLERS();
+
+// --- The program stack, the floating-point unit, the process end ----------------
 
 // The program stack: a fixed region with a guard below it, and a reserve
 // below the guard on which a report is written after stack exhaustion.
@@ -30,10 +55,12 @@ struct STACKBOUNDS {
   uintptr_t HIGH;
 };
 void PREPARE_PROGRAM_STACK();
+uintptr_t PROGRAM_STACK_TOP();
 bool IN_PROGRAM_STACK(uintptr_t address);
 // The stack that a frame record lies on, for the dump's walk; a frame outside
 // the program stack gets the widest bounds above itself.
 STACKBOUNDS STACK_OF(FRAMEPOINTER frame);
+// Calls main on the program stack with a nil frame link; main ends the process.
 [[noreturn]] void CALL_ON_PROGRAM_STACK(MAINROUTINE main);
 
 // Puts the floating-point unit into the state FPUCW describes, flags cleared.

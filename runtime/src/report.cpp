@@ -1,7 +1,7 @@
 // The report's formatting: hexadecimal addresses and the stack dump that walks
 // the frame-pointer chain from the failing routine outward.
+#include "internal/error.hpp"
 #include "platform.hpp"
-#include "runtime/error.hpp"
 
 namespace rt {
 

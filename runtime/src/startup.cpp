@@ -1,10 +1,9 @@
 // Start-up: the console flag, the binding of the standard records, and the
 // entry that prepares the process and runs the program's main routine.
-#include "runtime/startup.hpp"
+#include "internal/startup.hpp"
 
+#include "internal/text.hpp"
 #include "platform.hpp"
-#include "runtime/faults.hpp"
-#include "runtime/text.hpp"
 
 namespace rt {
 
@@ -15,35 +14,32 @@ constinit uint16_t FPUCW = 0x1332;
 
 namespace {
 
+// A standard record: open on the handle, every line end passed on at once.
 void OPENSTDIO(TEXTREC& t, int32_t mode, int32_t handle) {
   ASSIGN(t, "");
   t.HANDLE = handle;
   t.MODE = mode;
-  t.CLOSEHOOK = FILECLOSEFUNC;
-  if (mode == FMINPUT) {
-    t.TRANSFERHOOK = FILEREADFUNC;
-  } else {
-    // Every line end reaches the platform at once.
-    t.TRANSFERHOOK = FILEWRITEFUNC;
-    t.FLUSHHOOK = FILEWRITEFUNC;
-  }
+  BIND_HOOKS(t, true);
 }
 
 }  // namespace
 
 void INITIALIZEUNITS() {
+  STDINPUTHANDLE = platform::STANDARD_HANDLE(platform::STDSTREAM::INPUT_STREAM);
+  STDOUTPUTHANDLE = platform::STANDARD_HANDLE(platform::STDSTREAM::OUTPUT_STREAM);
+  STDERRORHANDLE = platform::STANDARD_HANDLE(platform::STDSTREAM::ERROR_STREAM);
   if (ISCONSOLE != 0) {
-    OPENSTDIO(INPUT, FMINPUT, platform::STDINPUTHANDLE);
-    OPENSTDIO(OUTPUT, FMOUTPUT, platform::STDOUTPUTHANDLE);
-    OPENSTDIO(STDOUT, FMOUTPUT, platform::STDOUTPUTHANDLE);
-    OPENSTDIO(STDERR, FMOUTPUT, platform::STDERRORHANDLE);
+    OPENSTDIO(INPUT, FMINPUT, STDINPUTHANDLE);
+    OPENSTDIO(OUTPUT, FMOUTPUT, STDOUTPUTHANDLE);
+    OPENSTDIO(STDOUT, FMOUTPUT, STDOUTPUTHANDLE);
+    OPENSTDIO(STDERR, FMOUTPUT, STDERRORHANDLE);
   }
   INOUTRES = 0;
   ERRNO = 0;
 }
 
 void EXE_ENTRY(MAINROUTINE main) {
-  INSTALL_EXCEPTION_HANDLERS();
+  platform::INSTALL_EXCEPTION_HANDLERS();
   platform::PREPARE_PROGRAM_STACK();
   platform::RESET_FLOATING_POINT();
   platform::CALL_ON_PROGRAM_STACK(main);

@@ -1,6 +1,6 @@
-// Binding, opening and closing text files.
+// Binding, opening and closing text files, and the hooks an open record gets.
+#include "internal/text.hpp"
 #include "platform.hpp"
-#include "runtime/text.hpp"
 
 namespace rt {
 
@@ -8,6 +8,10 @@ namespace {
 
 bool is_open(const TEXTREC& t) {
   return t.MODE == FMINPUT || t.MODE == FMOUTPUT;
+}
+
+bool is_standard_handle(int32_t handle) {
+  return handle == STDINPUTHANDLE || handle == STDOUTPUTHANDLE || handle == STDERRORHANDLE;
 }
 
 void OPENTEXT(TEXTREC& t, int32_t mode) {
@@ -45,17 +49,16 @@ void REWRITE(TEXTREC& t) {
   if (INOUTRES == 0) OPENTEXT(t, FMOUTPUT);
 }
 
-void FILEOPENFUNC(TEXTREC& t) {
-  platform::DO_OPEN(t, t.NAME, t.MODE);
+void BIND_HOOKS(TEXTREC& t, bool flush_lines) {
   t.CLOSEHOOK = FILECLOSEFUNC;
-  t.FLUSHHOOK = nullptr;
-  if (t.MODE == FMINPUT) {
-    t.TRANSFERHOOK = FILEREADFUNC;
-  } else {
-    t.TRANSFERHOOK = FILEWRITEFUNC;
-    // A console gets each line as it ends; a disk file only whole blocks.
-    if (INOUTRES == 0 && platform::DO_ISDEVICE(t.HANDLE)) t.FLUSHHOOK = FILEWRITEFUNC;
-  }
+  t.TRANSFERHOOK = t.MODE == FMINPUT ? FILEREADFUNC : FILEWRITEFUNC;
+  t.FLUSHHOOK = t.MODE == FMOUTPUT && flush_lines ? FILEWRITEFUNC : nullptr;
+}
+
+void FILEOPENFUNC(TEXTREC& t) {
+  DO_OPEN(t, t.NAME, t.MODE);
+  // A console gets each line as it ends; a disk file only whole blocks.
+  BIND_HOOKS(t, t.MODE == FMOUTPUT && INOUTRES == 0 && platform::DO_ISDEVICE(t.HANDLE));
 }
 
 void CLOSE(TEXTREC& t) {
@@ -65,17 +68,14 @@ void CLOSE(TEXTREC& t) {
     return;
   }
   if (t.MODE == FMOUTPUT) t.TRANSFERHOOK(t);
-  if (t.HANDLE != platform::STDINPUTHANDLE && t.HANDLE != platform::STDOUTPUTHANDLE &&
-      t.HANDLE != platform::STDERRORHANDLE) {
-    t.CLOSEHOOK(t);
-  }
+  if (!is_standard_handle(t.HANDLE)) t.CLOSEHOOK(t);
   t.MODE = FMCLOSED;
   t.CURSOR = 0;
   t.FILLED = 0;
 }
 
 void FILECLOSEFUNC(TEXTREC& t) {
-  platform::DO_CLOSE(t.HANDLE);
+  DO_CLOSE(t.HANDLE);
   t.HANDLE = UNUSEDHANDLE;
 }
 

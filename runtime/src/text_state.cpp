@@ -1,13 +1,17 @@
 // The process-wide state of the text-file facility: the pending I/O result,
-// the last platform code, the sharing setting and the standard records, and
-// the translation of platform codes into I/O result numbers.
-#include "runtime/text.hpp"
+// the last platform code, the sharing setting, the standard handles and
+// records, and the translation of platform codes into I/O result numbers.
+#include "internal/text.hpp"
 
 namespace rt {
 
 constinit uint16_t INOUTRES = 0;
 constinit int32_t ERRNO = 0;
 constinit uint8_t FILEMODE = 2;
+
+constinit int32_t STDINPUTHANDLE = UNUSEDHANDLE;
+constinit int32_t STDOUTPUTHANDLE = UNUSEDHANDLE;
+constinit int32_t STDERRORHANDLE = UNUSEDHANDLE;
 
 constinit TEXTREC INPUT{};
 constinit TEXTREC OUTPUT{};

@@ -1,7 +1,7 @@
 // Converting a number token: an optional sign, an optional base prefix
 // ($ 16, % 2, & 8) and the digits of the base, checked against the limit of
 // the read's type.
-#include "runtime/text.hpp"
+#include "internal/text.hpp"
 
 namespace rt {
 

@@ -1,13 +1,12 @@
 // Writing text files: the drain, the buffer, numbers, strings and line ends.
-#include "platform.hpp"
-#include "runtime/text.hpp"
+#include "internal/text.hpp"
 
 namespace rt {
 
 namespace {
 
 // Whether a write may go on: nothing pending and the record open for writing.
-bool writable(TEXTREC& t) {
+bool writable(const TEXTREC& t) {
   if (INOUTRES != 0) return false;
   if (t.MODE == FMOUTPUT) return true;
   INOUTRES = t.MODE == FMINPUT ? IO_NOT_FOR_OUTPUT : IO_NOT_OPEN;
@@ -77,7 +76,7 @@ void INT_STR(int32_t value, SHORTSTRING& s) {
 }  // namespace
 
 void FILEWRITEFUNC(TEXTREC& t) {
-  const int32_t written = platform::DO_WRITE(t.HANDLE, t.BUFFERREF, t.CURSOR);
+  const int32_t written = DO_WRITE(t.HANDLE, t.BUFFERREF, t.CURSOR);
   if (written != t.CURSOR) INOUTRES = IO_DISK_WRITE;
   t.CURSOR = 0;  // bytes that were not written are dropped
 }

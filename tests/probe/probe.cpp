@@ -3,8 +3,8 @@
 // real exit path and its report.
 #include <climits>
 
+#include "internal/error.hpp"
 #include "runtime/checks.hpp"
-#include "runtime/error.hpp"
 #include "runtime/startup.hpp"
 #include "runtime/text.hpp"
 

@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "posix/syscalls.hpp"
+#include "linux/syscalls.hpp"
 #include "text_fixture.hpp"
 
 namespace {
 
 using namespace rt;
-using posix::kernel_syscalls;
-using posix::syscalls;
+using platform::kernel_syscalls;
+using platform::syscalls;
 
 // What the next calls of a faked entry do: a step n > 0 passes at most n bytes
 // on to the kernel, a step of 0 or less is returned as it is (nothing moved,

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "runtime/text.hpp"
+#include "internal/text.hpp"
 #include "support.hpp"
 
 namespace texttest {

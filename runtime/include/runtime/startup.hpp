@@ -1,5 +1,6 @@
-// Process start-up: the console flag, the binding of the standard records,
-// and the entry that runs a program's main routine on the program stack.
+// Process start and end as a program sees them: the console flag, the binding
+// of the standard records, the main routine each program defines, and the
+// exit sequence that ends every run.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,6 @@ namespace rt {
 using MAINROUTINE = void (*)();
 
 extern uint8_t ISCONSOLE;
-extern uint16_t FPUCW;
 
 // Each program defines this as its main routine, which ends with DO_EXIT.
 extern const MAINROUTINE PROGRAM_MAIN;
@@ -18,8 +18,7 @@ extern const MAINROUTINE PROGRAM_MAIN;
 // ISCONSOLE is set) and clears the pending I/O result.
 void INITIALIZEUNITS();
 
-// Installs the fault filter, prepares the program stack and the floating-point
-// unit, and calls main with a nil frame link.
-[[noreturn]] void EXE_ENTRY(MAINROUTINE main);
+// The report if a run-time error is due, then the process end with EXITCODE.
+[[noreturn]] void DO_EXIT();
 
 }  // namespace rt

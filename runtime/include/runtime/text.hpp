@@ -39,19 +39,7 @@ struct TEXTREC {
 };
 using TEXT = TEXTREC;
 
-// The line end that WRITELN_END writes: carriage return, line feed.
-inline constexpr uint8_t EOL[2] = {13, 10};
-
-// I/O result numbers the facility sets itself.
-constexpr uint16_t IO_DISK_WRITE = 101;
-constexpr uint16_t IO_NOT_OPEN = 103;
-constexpr uint16_t IO_NOT_FOR_INPUT = 104;
-constexpr uint16_t IO_NOT_FOR_OUTPUT = 105;
-constexpr uint16_t IO_INVALID_NUMBER = 106;
-
 extern uint16_t INOUTRES;  // pending I/O result; 0 when none
-extern int32_t ERRNO;      // platform code of the last failed platform call
-extern uint8_t FILEMODE;   // how opened files are shared: 2, with nobody
 
 extern TEXTREC INPUT;
 extern TEXTREC OUTPUT;
@@ -72,19 +60,5 @@ void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value);
 void WRITE_STR(int32_t width, TEXTREC& t, const SHORTSTRING& s);
 void WRITELN_END(TEXTREC& t);
 void WRITE_END(TEXTREC& t);
-
-// Token conversion by the number syntax of the reads: false when the token is
-// not a number of that kind, with value 0.
-bool VALSIGNEDINT(const SHORTSTRING& token, int32_t& value);
-bool VALUNSIGNEDINT(const SHORTSTRING& token, uint32_t& value);
-
-// Turns the platform code in ERRNO into INOUTRES and clears ERRNO.
-void ERRNO2INOUTRES();
-
-// The hooks of a record opened by name or bound to a standard handle.
-void FILEOPENFUNC(TEXTREC& t);
-void FILEREADFUNC(TEXTREC& t);
-void FILEWRITEFUNC(TEXTREC& t);
-void FILECLOSEFUNC(TEXTREC& t);
 
 }  // namespace rt

@@ -1,10 +1,10 @@
 // The layout of the program stack region, shared by the start-up and the fault
-// handler of the POSIX layer.
+// handler of the Linux layer.
 #pragma once
 
 #include <cstdint>
 
-namespace rt::posix {
+namespace rt::platform {
 
 constexpr uintptr_t PAGE_SIZE = 4096;
 constexpr uintptr_t PROGRAM_STACK_SIZE = 128 * 1024;
@@ -19,4 +19,4 @@ uintptr_t guard_low();
 uintptr_t program_low();
 uintptr_t region_high();
 
-}  // namespace rt::posix
+}  // namespace rt::platform

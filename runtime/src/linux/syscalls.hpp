@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace rt::posix {
+namespace rt::platform {
 
 struct syscall_table {
   long (*openat)(int dirfd, const char* path, int flags, int mode);
@@ -19,9 +19,11 @@ struct syscall_table {
   long (*fcntl)(int fd, int command, long argument);
   long (*flock)(int fd, int operation);
   long (*ftruncate)(int fd, long length);
+  long (*unlinkat)(int dirfd, const char* path, int flags);
   long (*mprotect)(void* address, unsigned long length, int protection);
   long (*sigaltstack)(const void* stack, void* old_stack);
   long (*rt_sigaction)(int signal, const void* action, void* old_action, unsigned long set_size);
+  long (*rt_sigprocmask)(int how, const void* set, void* old_set, unsigned long set_size);
   long (*getpid)();
   long (*tgkill)(int process, int thread, int signal);
   void (*exit_group)(int status);
@@ -32,4 +34,4 @@ extern syscall_table syscalls;
 // The entries as the kernel provides them, for restoring after a test.
 extern const syscall_table kernel_syscalls;
 
-}  // namespace rt::posix
+}  // namespace rt::platform

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace rt::posix {
+namespace rt::platform {
 
 // The platform code for a failed call's result (a negated error number).
 int32_t platform_code(long failed_result);
@@ -14,6 +14,5 @@ constexpr int32_t CODE_FILE_NOT_FOUND = 2;
 constexpr int32_t CODE_PATH_NOT_FOUND = 3;
 constexpr int32_t CODE_ACCESS_DENIED = 5;
 constexpr int32_t CODE_SHARING_VIOLATION = 32;
-constexpr int32_t CODE_BROKEN_PIPE = 109;
 
-}  // namespace rt::posix
+}  // namespace rt::platform

@@ -1,7 +1,7 @@
 // The kernel entry points of the system-call table.
-#include "posix/kernel.hpp"
+#include "linux/kernel.hpp"
 
-namespace rt::posix {
+namespace rt::platform {
 
 namespace {
 
@@ -32,6 +32,9 @@ long sys_flock(int fd, int operation) {
 long sys_ftruncate(int fd, long length) {
   return raw_syscall(__NR_ftruncate, fd, length);
 }
+long sys_unlinkat(int dirfd, const char* path, int flags) {
+  return raw_syscall(__NR_unlinkat, dirfd, reinterpret_cast<long>(path), flags);
+}
 long sys_mprotect(void* address, unsigned long length, int protection) {
   return raw_syscall(__NR_mprotect, reinterpret_cast<long>(address), static_cast<long>(length),
                      protection);
@@ -43,6 +46,10 @@ long sys_sigaltstack(const void* stack, void* old_stack) {
 long sys_rt_sigaction(int signal, const void* action, void* old_action, unsigned long set_size) {
   return raw_syscall(__NR_rt_sigaction, signal, reinterpret_cast<long>(action),
                      reinterpret_cast<long>(old_action), static_cast<long>(set_size));
+}
+long sys_rt_sigprocmask(int how, const void* set, void* old_set, unsigned long set_size) {
+  return raw_syscall(__NR_rt_sigprocmask, how, reinterpret_cast<long>(set),
+                     reinterpret_cast<long>(old_set), static_cast<long>(set_size));
 }
 long sys_getpid() {
   return raw_syscall(__NR_getpid);
@@ -67,9 +74,11 @@ constexpr syscall_table kernel_syscalls = {
     .fcntl = sys_fcntl,
     .flock = sys_flock,
     .ftruncate = sys_ftruncate,
+    .unlinkat = sys_unlinkat,
     .mprotect = sys_mprotect,
     .sigaltstack = sys_sigaltstack,
     .rt_sigaction = sys_rt_sigaction,
+    .rt_sigprocmask = sys_rt_sigprocmask,
     .getpid = sys_getpid,
     .tgkill = sys_tgkill,
     .exit_group = sys_exit_group,
@@ -77,4 +86,4 @@ constexpr syscall_table kernel_syscalls = {
 
 constinit syscall_table syscalls = kernel_syscalls;
 
-}  // namespace rt::posix
+}  // namespace rt::platform

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "runtime/error.hpp"
+#include "internal/error.hpp"
 
 namespace rt {
 
@@ -47,8 +47,6 @@ extern bool RESET_FPU[EXCEPT_QUEUE_SIZE];
 constexpr int32_t EXCEPTION_CONTINUE_SEARCH = 0;      // the operating system's own handling
 constexpr int32_t EXCEPTION_CONTINUE_EXECUTION = -1;  // resume at context.IP
 
-void INSTALL_EXCEPTION_HANDLERS();
-void REMOVE_EXCEPTION_HANDLERS();
 int32_t EXCEPTION_FILTER(FAULTKIND kind, FAULTCONTEXT& context);
 int32_t SYSHANDLEERRORFRAME(uint8_t error, FRAMEPOINTER frame, bool reset, FAULTCONTEXT& context);
 [[noreturn]] void JUMPTOHANDLEERRORFRAME();

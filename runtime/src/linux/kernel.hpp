@@ -1,5 +1,5 @@
 // Raw Linux x86-64 system calls and the kernel's own definitions, for the
-// POSIX layer's implementation files only.
+// Linux layer's implementation files only.
 #pragma once
 
 #include <asm-generic/errno.h>
@@ -12,9 +12,9 @@
 #include <asm/unistd.h>
 #include <linux/fcntl.h>
 
-#include "posix/syscalls.hpp"
+#include "linux/syscalls.hpp"
 
-namespace rt::posix {
+namespace rt::platform {
 
 inline long raw_syscall(long number, long a = 0, long b = 0, long c = 0, long d = 0) {
   long result;
@@ -42,4 +42,4 @@ inline bool is_regular(const struct stat& st) {
   return (st.st_mode & FILE_TYPE_MASK) == FILE_TYPE_REGULAR;
 }
 
-}  // namespace rt::posix
+}  // namespace rt::platform

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/shortstring.hpp"
+#include "runtime/startup.hpp"
 #include "runtime/text.hpp"
 
 namespace rt {
@@ -47,8 +48,7 @@ inline FRAMEPOINTER GET_CALLER_FRAME(FRAMEPOINTER frame) {
 [[noreturn]] void HANDLEERRORADDRFRAME(int32_t errorno, CODEPOINTER addr, FRAMEPOINTER frame);
 [[noreturn]] void INTERNAL_BREAK_ERROR(int32_t errorno, CODEPOINTER addr, FRAMEPOINTER frame);
 
-// Exit sequence: the report if one is due, then the process end with EXITCODE.
-[[noreturn]] void DO_EXIT();
+// Exit sequence (DO_EXIT): the report if one is due, then the process end.
 void INTERNALEXIT();
 [[noreturn]] void SYSTEM_EXIT();
 

@@ -2,11 +2,12 @@
 // becomes. The codes follow the numbering that the I/O results are built on,
 // and every I/O result they produce stays below 256, so it is also a valid
 // exit status.
-#include "posix/native_errors.hpp"
+#include "linux/native_errors.hpp"
 
-#include "posix/kernel.hpp"
+#include "internal/text.hpp"
+#include "linux/kernel.hpp"
 
-namespace rt::posix {
+namespace rt::platform {
 
 namespace {
 
@@ -52,4 +53,4 @@ int32_t platform_code(long failed_result) {
   return CODE_GENERAL_FAILURE;
 }
 
-}  // namespace rt::posix
+}  // namespace rt::platform

@@ -1,15 +1,13 @@
-// POSIX faults: the signals of hardware faults, caught on an alternate signal
+// Linux faults: the signals of hardware faults, caught on an alternate signal
 // stack, classified into the fault table's kinds and handed to the filter.
 // A redirected fault resumes in JUMPTOHANDLEERRORFRAME; any other ends the
 // process by the signal's default action.
-#include "runtime/faults.hpp"
+#include "internal/faults.hpp"
+#include "linux/kernel.hpp"
+#include "linux/program_stack.hpp"
 #include "platform.hpp"
-#include "posix/kernel.hpp"
-#include "posix/program_stack.hpp"
 
-namespace rt {
-
-using posix::syscalls;
+namespace rt::platform {
 
 namespace {
 
@@ -50,15 +48,15 @@ restore_rt:
 )");
 
 bool in_guard_page(uintptr_t address) {
-  return (address >= posix::region_low() && address < posix::reserve_low()) ||
-         (address >= posix::guard_low() && address < posix::program_low());
+  return (address >= region_low() && address < reserve_low()) ||
+         (address >= guard_low() && address < program_low());
 }
 
 // A stack pointer below the program stack, or an access to a guard page, is
 // stack exhaustion.
 bool stack_exhausted(const siginfo_t& info, uintptr_t sp) {
   return in_guard_page(reinterpret_cast<uintptr_t>(info.si_addr)) ||
-         (sp >= posix::guard_low() && sp < posix::program_low());
+         (sp >= guard_low() && sp < program_low());
 }
 
 FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
@@ -102,10 +100,9 @@ FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
 // pointer's red zone while the program stack has room for a report, on the
 // reserve when it has not; 0 when there is no room anywhere.
 uintptr_t report_stack(uintptr_t sp) {
-  if (sp >= posix::program_low() + REPORT_ROOM && sp <= posix::region_high()) return sp - RED_ZONE;
-  if (sp >= posix::guard_low() && sp < posix::program_low() + REPORT_ROOM)
-    return posix::guard_low();
-  if (sp >= posix::reserve_low() + REPORT_ROOM && sp < posix::guard_low()) return sp - RED_ZONE;
+  if (sp >= program_low() + REPORT_ROOM && sp <= region_high()) return sp - RED_ZONE;
+  if (sp >= guard_low() && sp < program_low() + REPORT_ROOM) return guard_low();
+  if (sp >= reserve_low() + REPORT_ROOM && sp < guard_low()) return sp - RED_ZONE;
   return 0;
 }
 
@@ -148,8 +145,14 @@ void fault_handler(int signal, siginfo_t* info, void* raw_context) {
 void INSTALL_EXCEPTION_HANDLERS() {
   const stack_t alternate{.ss_sp = signal_stack, .ss_flags = 0, .ss_size = sizeof signal_stack};
   syscalls.sigaltstack(&alternate, nullptr);
-  for (const int signal : FAULT_SIGNALS)
+  unsigned long faults = 0;
+  for (const int signal : FAULT_SIGNALS) {
     set_action(signal, __builtin_bit_cast(__sighandler_t, &fault_handler), SA_SIGINFO | SA_ONSTACK);
+    faults |= 1ul << (signal - 1);
+  }
+  // A fault signal blocked by whoever started the process would not reach the
+  // handler: the kernel ends the process by its default action instead.
+  syscalls.rt_sigprocmask(SIG_UNBLOCK, &faults, nullptr, sizeof faults);
   // A report written to a pipe whose reader has gone, or a file grown past
   // the size limit, fails as a write instead of ending the process.
   set_action(SIGPIPE, SIG_IGN, 0);
@@ -161,4 +164,4 @@ void REMOVE_EXCEPTION_HANDLERS() {
   filter_installed = false;
 }
 
-}  // namespace rt
+}  // namespace rt::platform
