@@ -16,10 +16,11 @@ using testsupport::StdoutKind;
 
 const char* const START = "_ZN2rt8platform21CALL_ON_PROGRAM_STACKEPFvvE";
 
-RunResult run_scenario(const std::string& scenario, StdoutKind kind = StdoutKind::File) {
+RunResult run_scenario(const std::string& scenario, StdoutKind kind = StdoutKind::File,
+                       void (*in_child)() = nullptr) {
   testsupport::TempDir dir;
   dir.write("scenario.txt", scenario + "\n");
-  return testsupport::run(PROBE_PATH, dir.path(), kind);
+  return testsupport::run(PROBE_PATH, dir.path(), kind, in_child);
 }
 
 const CodeMap& probe_code() {
@@ -161,6 +162,33 @@ TEST(Report, AReportThatKeepsFaultingEndsAfterSixteenRestarts) {
     ++first_lines;
   }
   EXPECT_EQ(first_lines, 17u) << r.stdout_bytes;
+}
+
+// A parent may start the program with fault signals blocked; the kernel
+// would then end it by the default action at the first fault. Each fault
+// still ends with its own number and the same report as when nothing is
+// blocked.
+TEST(Report, FaultSignalsBlockedByTheParentAreReportedAllTheSame) {
+  const auto block_faults = [] {
+    sigset_t faults;
+    sigemptyset(&faults);
+    for (const int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP})
+      sigaddset(&faults, signal);
+    sigprocmask(SIG_BLOCK, &faults, nullptr);
+  };
+  const struct {
+    const char* scenario;
+    int error;
+  } cases[] = {{"recursion", 202}, {"access", 216}, {"divide", 200}, {"illegal", 217}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.scenario);
+    const RunResult unblocked = run_scenario(c.scenario);
+    const RunResult blocked = run_scenario(c.scenario, StdoutKind::File, block_faults);
+    ASSERT_TRUE(blocked.exited) << testsupport::describe(blocked);
+    EXPECT_EQ(blocked.exit_code, c.error);
+    EXPECT_EQ(testsupport::report_number(blocked.stdout_bytes), c.error);
+    EXPECT_EQ(blocked.stdout_bytes, unblocked.stdout_bytes);
+  }
 }
 
 TEST(Report, PipeGetsTheSameBytesAsAFile) {

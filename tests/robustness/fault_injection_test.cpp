@@ -120,6 +120,46 @@ TEST(FaultInjection, FileLockedByAnotherProcess) {
   }
 }
 
+// With standard input closed, a file opened by name lands on descriptor 0 and
+// must move above the standard ones. Where the descriptor limit leaves no
+// room for that, the open fails with too many open files (4), and a failed
+// open of the answer file neither creates it nor changes it. The refuser
+// closes its input before it opens its answer, so 4 descriptors suffice it.
+TEST(FaultInjection, NoRoomAboveTheStandardDescriptors) {
+  const struct {
+    const Program& program;
+    rlim_t limit;
+    bool answer_exists;
+    int number;
+  } cases[] = {
+      {kPrograms[0], 3, true, 4},  {kPrograms[0], 3, false, 4}, {kPrograms[0], 4, true, 4},
+      {kPrograms[0], 4, false, 4}, {kPrograms[1], 3, true, 4},  {kPrograms[1], 4, false, 0},
+      {kPrograms[0], 5, false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program.name + (": limit " + std::to_string(c.limit)) +
+                 (c.answer_exists ? ", answer file there" : ", no answer file"));
+    TempDir dir;
+    dir.write("input.txt", kTask);
+    if (c.answer_exists) dir.write("output.txt", kPrevious);
+    robust::Pipe out;
+    const rlim_t limit = c.limit;
+    const pid_t pid = robust::start(c.program.path, dir.path(), out.write_end, [limit] {
+      const rlimit descriptors{limit, limit};
+      // Only the standard descriptors count: none inherited from the test's runner.
+      for (int fd = 3; fd < 1024; ++fd)
+        close(fd);
+      close(0);
+      setrlimit(RLIMIT_NOFILE, &descriptors);
+    });
+    out.close_write();
+    EXPECT_TRUE(EndedWith(robust::finish(pid, out.read_end), c.number));
+    const std::optional<std::string> before =
+        c.answer_exists ? std::optional<std::string>(kPrevious) : std::nullopt;
+    EXPECT_EQ(dir.read("output.txt"), c.number == 0 ? c.program.answer : before);
+  }
+}
+
 // A read that fails while a number is read ends the run with the read's own
 // error (an I/O error, 154), not as if no number were there (106). Reading
 // this process's memory at address 0 fails with an I/O error.

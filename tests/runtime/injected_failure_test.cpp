@@ -156,4 +156,75 @@ TEST_F(InjectedFailureTest, ReadFailuresKeepTheirCause) {
   }
 }
 
+// The open's native errors, each with the I/O result it becomes.
+long failing_open_error = 0;
+long failing_openat(int, const char*, int, int) {
+  return -failing_open_error;
+}
+
+TEST_F(InjectedFailureTest, NativeOpenErrorsBecomeTheirIOResults) {
+  const struct {
+    const char* what;
+    long error;
+    uint16_t result;
+  } cases[] = {
+      {"read-only file system", EROFS, 150},
+      {"too many open files", EMFILE, 4},
+      {"name too long", ENAMETOOLONG, 206},
+      {"no space", ENOSPC, 112},
+      {"I/O error", EIO, 154},
+      {"anything else", EXDEV, 162},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    failing_open_error = c.error;
+    syscalls.openat = failing_openat;
+    for (const bool for_writing : {false, true}) {
+      EXPECT_EQ(open("output.txt", for_writing), c.result);
+      EXPECT_EQ(t.MODE, FMCLOSED);
+      EXPECT_EQ(ERRNO, 0);
+    }
+    syscalls = kernel_syscalls;
+  }
+  EXPECT_EQ(dir.read("output.txt"), std::nullopt) << "no failed open created it";
+}
+
+// Three bytes a call, `calls_left` times, then the end of the data.
+int reads_made = 0;
+int calls_left = 0;
+long three_bytes(int, void* buffer, unsigned long count) {
+  ++reads_made;
+  if (calls_left == 0) return 0;
+  --calls_left;
+  const unsigned long n = count < 3 ? count : 3;
+  __builtin_memset(buffer, 'x', n);
+  return static_cast<long>(n);
+}
+
+// A device hands over what it has in one call; a file is read until the
+// buffer is full or the data ends.
+TEST_F(InjectedFailureTest, ADeviceGetsOneReadPerFill) {
+  dir.write("input.txt", "");
+  const struct {
+    const char* name;
+    int reads;
+    int32_t filled;
+  } cases[] = {{"/dev/null", 1, 3}, {"input.txt", 6, 15}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    close_quietly();
+    ASSIGN(t, c.name[0] == '/' ? c.name : dir.file(c.name).c_str());
+    RESET(t);
+    ASSERT_EQ(INOUTRES, 0);
+    reads_made = 0;
+    calls_left = 5;
+    syscalls.read = three_bytes;
+    FILEREADFUNC(t);
+    syscalls = kernel_syscalls;
+    EXPECT_EQ(reads_made, c.reads);
+    EXPECT_EQ(t.FILLED, c.filled);
+    EXPECT_EQ(INOUTRES, 0);
+  }
+}
+
 }  // namespace

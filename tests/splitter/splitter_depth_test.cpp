@@ -1,6 +1,7 @@
 // Inputs that drive the quicksort about one level deeper per item: a few
 // hundred items still fit the program stack; the maximum count exhausts it.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <numeric>
@@ -55,11 +56,22 @@ TEST(SplitterDepth, AFewHundredLevelsFitAndGiveTheGreedyAnswer) {
   ExpectAnswer(task(minutes, durations), answer);
 }
 
-TEST(SplitterDepth, TheMaximumCountExhaustsTheStackWithAFullReport) {
+void block_segv() {
+  sigset_t segv;
+  sigemptyset(&segv);
+  sigaddset(&segv, SIGSEGV);
+  sigprocmask(SIG_BLOCK, &segv, nullptr);
+}
+
+class SplitterExhaustion : public testing::TestWithParam<bool> {};
+
+// Also when the parent starts the splitter with SIGSEGV blocked.
+TEST_P(SplitterExhaustion, TheMaximumCountExhaustsTheStackWithAFullReport) {
   testsupport::TempDir dir;
   dir.write("input.txt", task(500000, deepening_durations(5010)));
   dir.write("output.txt", kPrevious);
-  const testsupport::RunResult r = testsupport::run(SPLITTER_PATH, dir.path());
+  const testsupport::RunResult r = testsupport::run(
+      SPLITTER_PATH, dir.path(), testsupport::StdoutKind::File, GetParam() ? block_segv : nullptr);
   ASSERT_TRUE(r.exited) << testsupport::describe(r);
   ASSERT_EQ(r.exit_code, 202);
   testsupport::Report report;
@@ -74,5 +86,10 @@ TEST(SplitterDepth, TheMaximumCountExhaustsTheStackWithAFullReport) {
     EXPECT_EQ(symbols.function_at(caller - 1), "SORT");
   EXPECT_EQ(dir.read("output.txt"), kPrevious);
 }
+
+INSTANTIATE_TEST_SUITE_P(SplitterDepth, SplitterExhaustion, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return info.param ? "SegvBlocked" : "NothingBlocked";
+                         });
 
 }  // namespace

@@ -87,7 +87,8 @@ Capture open_capture(StdoutKind kind) {
 
 }  // namespace
 
-RunResult run(const std::string& program, const std::string& dir, StdoutKind kind) {
+RunResult run(const std::string& program, const std::string& dir, StdoutKind kind,
+              void (*in_child)()) {
   Capture capture = open_capture(kind);
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");
@@ -98,6 +99,7 @@ RunResult run(const std::string& program, const std::string& dir, StdoutKind kin
     if (null_in < 0 || dup2(null_in, 0) < 0) child_fail("stdin");
     if (dup2(capture.child_fd, 1) < 0) child_fail("stdout");
     signal(SIGPIPE, SIG_DFL);
+    if (in_child != nullptr) in_child();
     execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     child_fail("exec");
   }

@@ -39,9 +39,10 @@ struct RunResult {
 };
 
 // Runs program in dir with standard input from /dev/null and standard error
-// inherited, and waits for it to end.
+// inherited, and waits for it to end. in_child, if given, runs in the child
+// just before the program replaces it.
 RunResult run(const std::string& program, const std::string& dir,
-              StdoutKind kind = StdoutKind::File);
+              StdoutKind kind = StdoutKind::File, void (*in_child)() = nullptr);
 
 // The exit or signal of a run, for assertion messages.
 std::string describe(const RunResult& result);

@@ -1,0 +1,93 @@
+// The stack dump's walk over chains of frame records that the test lays out
+// itself in the program stack: where it stops, and which records it prints.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "internal/error.hpp"
+#include "platform.hpp"
+#include "text_fixture.hpp"
+
+namespace {
+
+using namespace rt;
+
+// Record k of the chain sits 64 bytes above record k - 1, from near the
+// bottom of the program stack up, so a long chain fits and a link above the
+// stack's top can be made.
+struct Chain {
+  static constexpr uintptr_t SPACING = 64;
+  uintptr_t base;
+  explicit Chain(int records) {
+    base = platform::PROGRAM_STACK_TOP() - SPACING * (static_cast<uintptr_t>(records) + 1);
+    for (int k = 0; k < records; ++k) {
+      // Each record links to the next one up; the last one's link is nil.
+      set(k, k + 1 < records ? at(k + 1) : 0, 0x1000 + static_cast<uintptr_t>(k));
+    }
+  }
+  uintptr_t at(int k) const { return base + SPACING * static_cast<uintptr_t>(k); }
+  void set(int k, uintptr_t link, uintptr_t return_address) const {
+    auto* record = reinterpret_cast<uintptr_t*>(at(k));
+    record[0] = link;
+    record[1] = return_address;
+  }
+};
+
+class DumpStackTest : public texttest::TextFileTest {
+ protected:
+  // The dump from chain record 0, as the return addresses it printed.
+  std::vector<uint32_t> dump(const Chain& chain) {
+    open_writing();
+    DUMP_STACK(t, chain.at(0));
+    CLOSE(t);
+    std::vector<uint32_t> addresses;
+    const std::string text = written();
+    for (size_t at = 0; at < text.size(); at += 14) {
+      EXPECT_EQ(text.substr(at, 4), "  0x");
+      EXPECT_EQ(text.substr(at + 12, 2), "\r\n");
+      addresses.push_back(static_cast<uint32_t>(std::stoul(text.substr(at + 4, 8), nullptr, 16)));
+    }
+    return addresses;
+  }
+};
+
+TEST_F(DumpStackTest, StopsWhereTheChainBreaks) {
+  const struct {
+    const char* what;
+    void (*spoil)(const Chain&);  // breaks one record
+    std::vector<uint32_t> printed;
+  } cases[] = {
+      {"a nil link", [](const Chain& c) { c.set(2, 0, 0x1002); }, {0x1000, 0x1001, 0x1002}},
+      {"a misaligned link",
+       [](const Chain& c) { c.set(2, c.at(3) + 1, 0x1002); },
+       {0x1000, 0x1001, 0x1002}},
+      {"a link that is not higher",
+       [](const Chain& c) { c.set(2, c.at(1), 0x1002); },
+       {0x1000, 0x1001, 0x1002}},
+      {"a link to itself",
+       [](const Chain& c) { c.set(2, c.at(2), 0x1002); },
+       {0x1000, 0x1001, 0x1002}},
+      {"a link above the stack",
+       [](const Chain& c) { c.set(4, platform::PROGRAM_STACK_TOP() + Chain::SPACING, 0x1004); },
+       {0x1000, 0x1001, 0x1002, 0x1003, 0x1004}},
+      {"a return address of 0",
+       [](const Chain& c) { c.set(2, c.at(3), 0); },
+       {0x1000, 0x1001, 0x1003, 0x1004, 0x1005}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Chain chain(6);
+    c.spoil(chain);
+    EXPECT_EQ(dump(chain), c.printed);
+  }
+}
+
+// On a file the dump lists at most 257 records.
+TEST_F(DumpStackTest, ListsAtMost257RecordsOnAFile) {
+  const Chain chain(300);
+  const std::vector<uint32_t> printed = dump(chain);
+  ASSERT_EQ(printed.size(), 257u);
+  EXPECT_EQ(printed.back(), 0x1000u + 256);
+}
+
+}  // namespace
