@@ -142,22 +142,28 @@ int32_t NATIVE_OPEN(const char* name, bool for_writing, uint8_t, int32_t& handle
 
 // --- Transfers ---------------------------------------------------------------
 
-TRANSFER NATIVE_READ(int32_t handle, uint8_t* buffer, int32_t count) {
+namespace {
+
+// One transfer call, made again while a signal interrupts it.
+template <typename CALL>
+TRANSFER transfer(CALL call) {
   long result;
   do {
-    result = syscalls.read(handle, buffer, static_cast<unsigned long>(count));
+    result = call();
   } while (result == -EINTR);
   if (result < 0) return {0, platform_code(result)};
   return {static_cast<int32_t>(result), 0};
 }
 
+}  // namespace
+
+TRANSFER NATIVE_READ(int32_t handle, uint8_t* buffer, int32_t count) {
+  return transfer([=] { return syscalls.read(handle, buffer, static_cast<unsigned long>(count)); });
+}
+
 TRANSFER NATIVE_WRITE(int32_t handle, const uint8_t* buffer, int32_t count) {
-  long result;
-  do {
-    result = syscalls.write(handle, buffer, static_cast<unsigned long>(count));
-  } while (result == -EINTR);
-  if (result < 0) return {0, platform_code(result)};
-  return {static_cast<int32_t>(result), 0};
+  return transfer(
+      [=] { return syscalls.write(handle, buffer, static_cast<unsigned long>(count)); });
 }
 
 // --- Closing and the device test ---------------------------------------------
