@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "posix/syscalls.hpp"
+#include "internal/error.hpp"
+#include "linux/syscalls.hpp"
 #include "reference.hpp"
-#include "runtime/error.hpp"
 #include "runtime/startup.hpp"
 #include "runtime/text.hpp"
 #include "splitter.hpp"
