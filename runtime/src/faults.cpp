@@ -3,6 +3,7 @@
 // error raised by the faulting instruction itself.
 #include "internal/faults.hpp"
 
+#include "internal/program_stack.hpp"
 #include "platform.hpp"
 
 namespace rt {
@@ -39,7 +40,7 @@ constinit uint8_t redirections = 0;
 }  // namespace
 
 int32_t EXCEPTION_FILTER(FAULTKIND kind, FAULTCONTEXT& context) {
-  const FRAMEPOINTER frame = platform::IN_PROGRAM_STACK(context.FRAME) ? context.FRAME : 0;
+  const FRAMEPOINTER frame = IN_PROGRAM_STACK(context.FRAME) ? context.FRAME : 0;
   for (const FAULTROW& row : FAULT_TABLE) {
     if (row.kind == kind) return SYSHANDLEERRORFRAME(row.error, frame, row.reset_fpu, context);
   }

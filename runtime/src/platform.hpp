@@ -46,20 +46,11 @@ int32_t STANDARD_HANDLE(STDSTREAM stream);
 void INSTALL_EXCEPTION_HANDLERS();
 void REMOVE_EXCEPTION_HANDLERS();
 
-// --- The program stack, the floating-point unit, the process end ----------------
+// --- Pages, the stack switch, the floating-point unit, the process end ----------
 
-// The program stack: a fixed region with a guard below it, and a reserve
-// below the guard on which a report is written after stack exhaustion.
-struct STACKBOUNDS {
-  uintptr_t LOW;
-  uintptr_t HIGH;
-};
-void PREPARE_PROGRAM_STACK();
-uintptr_t PROGRAM_STACK_TOP();
-bool IN_PROGRAM_STACK(uintptr_t address);
-// The stack that a frame record lies on, for the dump's walk; a frame outside
-// the program stack gets the widest bounds above itself.
-STACKBOUNDS STACK_OF(FRAMEPOINTER frame);
+// Makes whole pages inaccessible, for the program stack's guards; false when
+// the platform refuses.
+bool MAKE_INACCESSIBLE(uintptr_t low, uintptr_t size);
 // Calls main on the program stack with a nil frame link; main ends the process.
 [[noreturn]] void CALL_ON_PROGRAM_STACK(MAINROUTINE main);
 

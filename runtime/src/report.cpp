@@ -1,6 +1,7 @@
 // The report's formatting: hexadecimal addresses and the stack dump that walks
 // the frame-pointer chain from the failing routine outward.
 #include "internal/error.hpp"
+#include "internal/program_stack.hpp"
 #include "platform.hpp"
 
 namespace rt {
@@ -33,7 +34,7 @@ void DUMP_STACK(TEXTREC& f, FRAMEPOINTER frame) {
   const bool is_device = platform::DO_ISDEVICE(f.HANDLE);
   // The walk stays on the stack it started on, on aligned records, each one
   // strictly higher than the last, so a broken chain ends it instead of a fault.
-  const platform::STACKBOUNDS stack = platform::STACK_OF(frame);
+  const STACKBOUNDS stack = STACK_OF(frame);
   FRAMEPOINTER previous = frame - 1;
   uint32_t count = 0;
   while (frame > previous) {

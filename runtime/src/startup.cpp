@@ -2,6 +2,7 @@
 // entry that prepares the process and runs the program's main routine.
 #include "internal/startup.hpp"
 
+#include "internal/program_stack.hpp"
 #include "internal/text.hpp"
 #include "platform.hpp"
 
@@ -40,7 +41,7 @@ void INITIALIZEUNITS() {
 
 void EXE_ENTRY(MAINROUTINE main) {
   platform::INSTALL_EXCEPTION_HANDLERS();
-  platform::PREPARE_PROGRAM_STACK();
+  PREPARE_PROGRAM_STACK();
   platform::RESET_FLOATING_POINT();
   platform::CALL_ON_PROGRAM_STACK(main);
 }

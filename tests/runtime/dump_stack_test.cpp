@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "internal/error.hpp"
-#include "platform.hpp"
+#include "internal/program_stack.hpp"
 #include "text_fixture.hpp"
 
 namespace {
@@ -19,7 +19,7 @@ struct Chain {
   static constexpr uintptr_t SPACING = 64;
   uintptr_t base;
   explicit Chain(int records) {
-    base = platform::PROGRAM_STACK_TOP() - SPACING * (static_cast<uintptr_t>(records) + 1);
+    base = PROGRAM_STACK_TOP() - SPACING * (static_cast<uintptr_t>(records) + 1);
     for (int k = 0; k < records; ++k) {
       // Each record links to the next one up; the last one's link is nil.
       set(k, k + 1 < records ? at(k + 1) : 0, 0x1000 + static_cast<uintptr_t>(k));
@@ -68,7 +68,7 @@ TEST_F(DumpStackTest, StopsWhereTheChainBreaks) {
        [](const Chain& c) { c.set(2, c.at(2), 0x1002); },
        {0x1000, 0x1001, 0x1002}},
       {"a link above the stack",
-       [](const Chain& c) { c.set(4, platform::PROGRAM_STACK_TOP() + Chain::SPACING, 0x1004); },
+       [](const Chain& c) { c.set(4, PROGRAM_STACK_TOP() + Chain::SPACING, 0x1004); },
        {0x1000, 0x1001, 0x1002, 0x1003, 0x1004}},
       {"a return address of 0",
        [](const Chain& c) { c.set(2, c.at(3), 0); },

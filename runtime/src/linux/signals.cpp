@@ -3,11 +3,13 @@
 // A redirected fault resumes in JUMPTOHANDLEERRORFRAME; any other ends the
 // process by the signal's default action.
 #include "internal/faults.hpp"
+#include "internal/program_stack.hpp"
 #include "linux/kernel.hpp"
-#include "linux/program_stack.hpp"
 #include "platform.hpp"
 
 namespace rt::platform {
+
+using namespace program_stack;
 
 namespace {
 
@@ -46,11 +48,6 @@ restore_rt:
   syscall
   .size restore_rt, .-restore_rt
 )");
-
-bool in_guard_page(uintptr_t address) {
-  return (address >= region_low() && address < reserve_low()) ||
-         (address >= guard_low() && address < program_low());
-}
 
 // A stack pointer below the program stack, or an access to a guard page, is
 // stack exhaustion.

@@ -2,12 +2,13 @@
 // pointer moves to the stack's top and the main routine is called with a nil
 // frame link, so the chain of frame records ends at it and its return address
 // lies here.
+#include "internal/program_stack.hpp"
 #include "platform.hpp"
 
 namespace rt::platform {
 
 void CALL_ON_PROGRAM_STACK(MAINROUTINE main) {
-  const uintptr_t top = PROGRAM_STACK_TOP();
+  const uintptr_t top = rt::PROGRAM_STACK_TOP();
 #if defined(__x86_64__)
   asm volatile(
       "mov %0, %%rsp\n\t"

@@ -1,0 +1,46 @@
+// The program stack: a fixed region in zero-filled static storage, laid out
+// from low to high addresses as a guard page, the report reserve, a guard
+// page, and the 128 KiB stack proper. Exhaustion runs into the upper guard;
+// the report of it is then written on the reserve below.
+#pragma once
+
+#include <cstdint>
+
+#include "internal/error.hpp"
+
+namespace rt {
+
+namespace program_stack {
+
+constexpr uintptr_t PAGE_SIZE = 4096;
+constexpr uintptr_t PROGRAM_STACK_SIZE = 128 * 1024;
+// Room for a report and for reports of faults within it, when the fault left
+// no room on the program stack.
+constexpr uintptr_t RESERVE_SIZE = 64 * 1024;
+constexpr uintptr_t REGION_SIZE = PAGE_SIZE + RESERVE_SIZE + PAGE_SIZE + PROGRAM_STACK_SIZE;
+
+uintptr_t region_low();
+uintptr_t reserve_low();
+uintptr_t guard_low();
+uintptr_t program_low();
+uintptr_t region_high();
+
+// Whether an address lies in one of the two guard pages.
+bool in_guard_page(uintptr_t address);
+
+}  // namespace program_stack
+
+struct STACKBOUNDS {
+  uintptr_t LOW;
+  uintptr_t HIGH;
+};
+
+// Makes the guard pages inaccessible; without them the process ends at once.
+void PREPARE_PROGRAM_STACK();
+uintptr_t PROGRAM_STACK_TOP();
+bool IN_PROGRAM_STACK(uintptr_t address);
+// The stack that a frame record lies on, for the dump's walk; a frame outside
+// the program stack gets the widest bounds above itself.
+STACKBOUNDS STACK_OF(FRAMEPOINTER frame);
+
+}  // namespace rt
