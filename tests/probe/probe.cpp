@@ -127,6 +127,24 @@ extern "C" {
   }
 }
 
+// Holds the file named on the scenario's second line open for reading until
+// standard input ends, and says so on standard output once it holds it.
+[[gnu::noipa]] void PROBE_HOLD(TEXT& scenario_file) {
+  SHORTSTRING name;
+  READ_STRING(scenario_file, name, SHORTSTRING_CAPACITY - 1);
+  READLN_END(scenario_file);
+  INT_IOCHECK();
+  name.CHARS[name.LENGTH] = 0;
+  TEXT held;
+  ASSIGN(held, name.CHARS);
+  RESET(held);
+  INT_IOCHECK();
+  WRITE_STR(0, STDOUT, SHORTSTR("held"));
+  WRITELN_END(STDOUT);
+  SHORTSTRING line;
+  READ_STRING(INPUT, line, SHORTSTRING_CAPACITY);
+}
+
 [[gnu::noipa]] void PROBE() {
   ISCONSOLE = 1;
   INITIALIZEUNITS();
@@ -138,6 +156,7 @@ extern "C" {
   READ_STRING(f, scenario, SHORTSTRING_CAPACITY);
   READLN_END(f);
   INT_IOCHECK();
+  if (equals(scenario, "hold")) PROBE_HOLD(f);
   CLOSE(f);
   INT_IOCHECK();
   if (equals(scenario, "overflow")) PROBE_OVERFLOW();

@@ -109,10 +109,16 @@ std::string case_name(const testing::TestParamInfo<Failure::ParamType>& info) {
          KINDS[static_cast<int>(std::get<1>(info.param))];
 }
 
+// Each report on a regular file, a pipe and a terminal; under Wine, whose
+// console rewrites what reaches a terminal, on the first two.
+std::vector<StdoutKind> stdout_kinds() {
+  if (testsupport::kUnderWine) return {StdoutKind::File, StdoutKind::Pipe};
+  return {StdoutKind::File, StdoutKind::Pipe, StdoutKind::Terminal};
+}
+
 INSTANTIATE_TEST_SUITE_P(Report, Failure,
                          testing::Combine(testing::ValuesIn(REPORT_CASES),
-                                          testing::Values(StdoutKind::File, StdoutKind::Pipe,
-                                                          StdoutKind::Terminal)),
+                                          testing::ValuesIn(stdout_kinds())),
                          case_name);
 
 // A normal end, and range checks at both bounds, which pass.
@@ -169,6 +175,7 @@ TEST(Report, AReportThatKeepsFaultingEndsAfterSixteenRestarts) {
 // still ends with its own number and the same report as when nothing is
 // blocked.
 TEST(Report, FaultSignalsBlockedByTheParentAreReportedAllTheSame) {
+  if (testsupport::kUnderWine) GTEST_SKIP() << "signal masks are the Linux build's concern";
   const auto block_faults = [] {
     sigset_t faults;
     sigemptyset(&faults);

@@ -20,9 +20,17 @@ std::string command_output(const std::string& command) {
   return output;
 }
 
+std::string tool(const std::string& name) {
+#ifdef HALVES_TOOL_PREFIX
+  return HALVES_TOOL_PREFIX + name;
+#else
+  return name;
+#endif
+}
+
 std::vector<Symbol> symbols_of(const std::string& program) {
   std::vector<Symbol> symbols;
-  std::istringstream lines(command_output("nm -n -S '" + program + "'"));
+  std::istringstream lines(command_output(tool("nm") + " -n -S '" + program + "'"));
   std::string line;
   while (std::getline(lines, line)) {
     // "address [size] type name"; undefined symbols have no address.
@@ -33,6 +41,8 @@ std::vector<Symbol> symbols_of(const std::string& program) {
     if (f.size() < 2) continue;
     Symbol s;
     s.name = f.back();
+    // A 32-bit Windows image decorates every C name with a leading underscore.
+    if (kUnderWine && s.name.size() > 1 && s.name[0] == '_') s.name.erase(0, 1);
     s.type = f[f.size() - 2][0];
     if (f.size() >= 3) s.address = std::stoull(f[0], nullptr, 16);
     if (f.size() == 4) s.size = std::stoull(f[1], nullptr, 16);
@@ -44,7 +54,10 @@ std::vector<Symbol> symbols_of(const std::string& program) {
 CodeMap::CodeMap(const std::string& program) {
   std::vector<Symbol> code;
   for (const Symbol& s : symbols_of(program)) {
-    if (std::string("TtWw").find(s.type) != std::string::npos) code.push_back(s);
+    // Section symbols (".text$NAME" in a Windows image) name no function.
+    if (std::string("TtWw").find(s.type) != std::string::npos && s.name[0] != '.') {
+      code.push_back(s);
+    }
   }
   for (size_t i = 0; i < code.size(); ++i) {
     if (!ranges_.empty() && ranges_.back().low == code[i].address) continue;  // an alias
@@ -66,7 +79,7 @@ std::string CodeMap::function_at(uint64_t address) const {
 
 std::string instruction_at(const std::string& program, uint64_t address) {
   std::ostringstream command;
-  command << std::hex << "objdump -d --no-show-raw-insn --start-address=0x" << address
+  command << std::hex << tool("objdump") << " -d --no-show-raw-insn --start-address=0x" << address
           << " --stop-address=0x" << address + 16 << " '" << program << "'";
   // The first line of the form "  401150:\tinstruction".
   std::istringstream lines(command_output(command.str()));

@@ -15,6 +15,9 @@ namespace testsupport {
 // The standard output of a shell command; throws when the command fails.
 std::string command_output(const std::string& command);
 
+// The name of a binary tool (nm, objdump, addr2line) for the programs' target.
+std::string tool(const std::string& name);
+
 struct Symbol {
   uint64_t address = 0;
   uint64_t size = 0;  // 0 when nm gives none

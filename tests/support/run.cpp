@@ -87,6 +87,20 @@ Capture open_capture(StdoutKind kind) {
 
 }  // namespace
 
+void exec_program(const std::string& program) {
+#ifdef HALVES_LAUNCHER
+  // The shared prefix of this test run, quiet, with no debugger and no display.
+  setenv("WINEPREFIX", HALVES_WINEPREFIX, 1);
+  setenv("WINEDEBUG", "-all", 1);
+  setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d", 1);
+  unsetenv("DISPLAY");
+  execlp(HALVES_LAUNCHER, HALVES_LAUNCHER, program.c_str(), static_cast<char*>(nullptr));
+#else
+  execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+#endif
+  child_fail("exec");
+}
+
 RunResult run(const std::string& program, const std::string& dir, StdoutKind kind,
               void (*in_child)()) {
   Capture capture = open_capture(kind);
@@ -100,8 +114,7 @@ RunResult run(const std::string& program, const std::string& dir, StdoutKind kin
     if (dup2(capture.child_fd, 1) < 0) child_fail("stdout");
     signal(SIGPIPE, SIG_DFL);
     if (in_child != nullptr) in_child();
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-    child_fail("exec");
+    exec_program(program);
   }
   close(capture.child_fd);
   RunResult result;

@@ -31,6 +31,15 @@ std::optional<std::string> read_file(const std::string& path);
 
 enum class StdoutKind { File, Pipe, Terminal };
 
+// Whether the programs under test are Windows executables run under Wine.
+// Wine's console rewrites what a program writes to a terminal, so terminal
+// cases do not apply there.
+#ifdef HALVES_LAUNCHER
+inline constexpr bool kUnderWine = true;
+#else
+inline constexpr bool kUnderWine = false;
+#endif
+
 struct RunResult {
   bool exited = false;  // false: ended by a signal
   int exit_code = -1;
@@ -43,6 +52,10 @@ struct RunResult {
 // just before the program replaces it.
 RunResult run(const std::string& program, const std::string& dir,
               StdoutKind kind = StdoutKind::File, void (*in_child)() = nullptr);
+
+// Replaces this (forked) process by program, under Wine where the programs
+// are Windows executables; does not return.
+[[noreturn]] void exec_program(const std::string& program);
 
 // The exit or signal of a run, for assertion messages.
 std::string describe(const RunResult& result);
