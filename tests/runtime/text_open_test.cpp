@@ -144,4 +144,22 @@ TEST(StandardRecords, CloseLeavesTheStandardHandlesOpen) {
   }
 }
 
+// Where names are written with backslashes, the open turns every slash into
+// one, in place, and leaves everything else as it is.
+TEST(AllowSlash, TurnsEverySlashIntoABackslash) {
+  const struct {
+    const char* name;
+    const char* converted;
+  } cases[] = {
+      {"input.txt", "input.txt"}, {"sub/input.txt", "sub\\input.txt"},
+      {"/a//b/", "\\a\\\\b\\"}, {"", ""}, {"a\\b", "a\\b"},
+  };
+  for (const auto& c : cases) {
+    char name[TEXTRECNAMESIZE] = {};
+    std::string(c.name).copy(name, sizeof name - 1);
+    ALLOWSLASH(name);
+    EXPECT_STREQ(name, c.converted) << c.name;
+  }
+}
+
 }  // namespace
