@@ -58,4 +58,15 @@ STACKBOUNDS STACK_OF(FRAMEPOINTER frame) {
   return {frame, UINTPTR_MAX};
 }
 
+bool STACK_EXHAUSTED(uintptr_t fault_address, uintptr_t sp) {
+  return in_guard_page(fault_address) || (sp >= guard_low() && sp < program_low());
+}
+
+uintptr_t REPORT_STACK(uintptr_t sp, uintptr_t red_zone) {
+  if (sp >= program_low() + REPORT_ROOM && sp <= region_high()) return sp - red_zone;
+  if (sp >= guard_low() && sp < program_low() + REPORT_ROOM) return guard_low();
+  if (sp >= reserve_low() + REPORT_ROOM && sp < guard_low()) return sp - red_zone;
+  return 0;
+}
+
 }  // namespace rt

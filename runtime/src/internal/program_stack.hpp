@@ -28,6 +28,10 @@ uintptr_t region_high();
 // Whether an address lies in one of the two guard pages.
 bool in_guard_page(uintptr_t address);
 
+// Room below the faulting stack pointer that a report needs; with less, the
+// report goes to the reserve.
+constexpr uintptr_t REPORT_ROOM = 16 * 1024;
+
 }  // namespace program_stack
 
 struct STACKBOUNDS {
@@ -42,5 +46,14 @@ bool IN_PROGRAM_STACK(uintptr_t address);
 // The stack that a frame record lies on, for the dump's walk; a frame outside
 // the program stack gets the widest bounds above itself.
 STACKBOUNDS STACK_OF(FRAMEPOINTER frame);
+
+// Whether a fault is stack exhaustion: an access to a guard page, or a stack
+// pointer below the program stack.
+bool STACK_EXHAUSTED(uintptr_t fault_address, uintptr_t sp);
+// Where a report of a fault at stack pointer sp begins its stack: below sp
+// and the red_zone the calling convention keeps there while the stack has
+// room for a report, on the reserve when it has not; 0 when there is no
+// room anywhere.
+uintptr_t REPORT_STACK(uintptr_t sp, uintptr_t red_zone);
 
 }  // namespace rt

@@ -27,9 +27,7 @@ constexpr int CODE_FPE_FLTINV = 7;
 constexpr int CODE_FPE_FLTSUB = 8;
 constexpr int CODE_TRAP_TRACE = 2;
 
-// Room below the faulting stack pointer that the report needs; with less, the
-// report goes to the reserve.
-constexpr uintptr_t REPORT_ROOM = 16 * 1024;
+// What the x86-64 calling convention lets a routine use below its stack pointer.
 constexpr uintptr_t RED_ZONE = 128;
 
 alignas(16) constinit uint8_t signal_stack[32 * 1024];
@@ -49,19 +47,14 @@ restore_rt:
   .size restore_rt, .-restore_rt
 )");
 
-// A stack pointer below the program stack, or an access to a guard page, is
-// stack exhaustion.
-bool stack_exhausted(const siginfo_t& info, uintptr_t sp) {
-  return in_guard_page(reinterpret_cast<uintptr_t>(info.si_addr)) ||
-         (sp >= guard_low() && sp < program_low());
-}
-
 FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
   // A signal that another process sent is no fault of this one.
   if (info.si_code <= 0) return FAULTKIND::UNHANDLED;
   switch (signal) {
     case SIGSEGV:
-      return stack_exhausted(info, sp) ? FAULTKIND::STACK_OVERFLOW : FAULTKIND::ACCESS_VIOLATION;
+      return STACK_EXHAUSTED(reinterpret_cast<uintptr_t>(info.si_addr), sp)
+                 ? FAULTKIND::STACK_OVERFLOW
+                 : FAULTKIND::ACCESS_VIOLATION;
     case SIGBUS:
       return FAULTKIND::IN_PAGE_ERROR;
     case SIGILL:
@@ -93,16 +86,6 @@ FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
   }
 }
 
-// Where the redirected thread's stack begins: below the faulting stack
-// pointer's red zone while the program stack has room for a report, on the
-// reserve when it has not; 0 when there is no room anywhere.
-uintptr_t report_stack(uintptr_t sp) {
-  if (sp >= program_low() + REPORT_ROOM && sp <= region_high()) return sp - RED_ZONE;
-  if (sp >= guard_low() && sp < program_low() + REPORT_ROOM) return guard_low();
-  if (sp >= reserve_low() + REPORT_ROOM && sp < guard_low()) return sp - RED_ZONE;
-  return 0;
-}
-
 void set_action(int signal, __sighandler_t handler, unsigned long flags) {
   struct sigaction action {};
   action.sa_handler = handler;
@@ -122,7 +105,7 @@ void default_handling(int signal) {
 void fault_handler(int signal, siginfo_t* info, void* raw_context) {
   auto& registers = static_cast<ucontext*>(raw_context)->uc_mcontext;
   FAULTCONTEXT context{registers.rip, registers.rbp};
-  const uintptr_t stack = report_stack(registers.rsp);
+  const uintptr_t stack = REPORT_STACK(registers.rsp, RED_ZONE);
   if (!filter_installed || stack == 0 ||
       EXCEPTION_FILTER(classify(signal, *info, registers.rsp), context) !=
           EXCEPTION_CONTINUE_EXECUTION) {
