@@ -44,13 +44,13 @@ int32_t EXCEPTION_FILTER(FAULTKIND kind, FAULTCONTEXT& context) {
   for (const FAULTROW& row : FAULT_TABLE) {
     if (row.kind == kind) return SYSHANDLEERRORFRAME(row.error, frame, row.reset_fpu, context);
   }
-  return EXCEPTION_CONTINUE_SEARCH;
+  return FILTER_CONTINUE_SEARCH;
 }
 
 int32_t SYSHANDLEERRORFRAME(uint8_t error, FRAMEPOINTER frame, bool reset, FAULTCONTEXT& context) {
-  if (frame == 0) return EXCEPTION_CONTINUE_SEARCH;
+  if (frame == 0) return FILTER_CONTINUE_SEARCH;
   if (EXCEPT_LEVEL == EXCEPT_QUEUE_SIZE || redirections == MAX_REDIRECTIONS) {
-    return EXCEPTION_CONTINUE_SEARCH;
+    return FILTER_CONTINUE_SEARCH;
   }
   ++redirections;
   EXCEPT_EIP[EXCEPT_LEVEL] = context.IP;
@@ -58,7 +58,7 @@ int32_t SYSHANDLEERRORFRAME(uint8_t error, FRAMEPOINTER frame, bool reset, FAULT
   RESET_FPU[EXCEPT_LEVEL] = reset;
   ++EXCEPT_LEVEL;
   context.IP = reinterpret_cast<CODEPOINTER>(&JUMPTOHANDLEERRORFRAME);
-  return EXCEPTION_CONTINUE_EXECUTION;
+  return FILTER_CONTINUE_EXECUTION;
 }
 
 // Entered, not called: the platform resumes the faulting thread here with the

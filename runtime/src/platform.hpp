@@ -48,9 +48,10 @@ void REMOVE_EXCEPTION_HANDLERS();
 
 // --- Pages, the stack switch, the floating-point unit, the process end ----------
 
-// Makes whole pages inaccessible, for the program stack's guards; false when
-// the platform refuses.
-bool MAKE_INACCESSIBLE(uintptr_t low, uintptr_t size);
+// Makes whole pages trap on their next access, for the program stack's
+// guards; false when the platform refuses. The fault must leave the platform
+// room to report it (see each platform's own note).
+bool MAKE_GUARD_PAGES(uintptr_t low, uintptr_t size);
 // Calls main on the program stack with a nil frame link; main ends the process.
 [[noreturn]] void CALL_ON_PROGRAM_STACK(MAINROUTINE main);
 

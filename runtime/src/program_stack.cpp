@@ -38,8 +38,8 @@ bool in_guard_page(uintptr_t address) {
 using namespace program_stack;
 
 void PREPARE_PROGRAM_STACK() {
-  if (!platform::MAKE_INACCESSIBLE(region_low(), PAGE_SIZE) ||
-      !platform::MAKE_INACCESSIBLE(guard_low(), PAGE_SIZE)) {
+  if (!platform::MAKE_GUARD_PAGES(region_low(), PAGE_SIZE) ||
+      !platform::MAKE_GUARD_PAGES(guard_low(), PAGE_SIZE)) {
     // Without its guard a deep recursion would overwrite other data silently.
     platform::END_PROCESS(RTE_STACK_OVERFLOW);
   }

@@ -55,6 +55,14 @@ std::vector<std::string> deep_chain(const std::string& leaf) {
   return chain;
 }
 
+// The instruction a floating-point fault is reported at. With SSE arithmetic
+// it is the division itself. The x87 unit of the 32-bit Windows build raises
+// a pending exception at the next floating-point instruction, here the store
+// of the result, and the context's instruction pointer, which the report
+// names, points there (the exception record's address would name the
+// division).
+const char* const FLOAT_FAULT_AT = testsupport::kUnderWine ? "fstp" : "divsd";
+
 const ReportCase REPORT_CASES[] = {
     {"overflow", 215, Site::AfterCall, "call", {"PROBE_OVERFLOW", "PROBE", START}},
     {"range_past", 201, Site::AfterCall, "call", {"PROBE_RANGE_PAST", "PROBE", START}},
@@ -63,8 +71,16 @@ const ReportCase REPORT_CASES[] = {
     {"deep", 215, Site::AfterCall, "call", deep_chain("PROBE_OVERFLOW")},
     {"access", 216, Site::Instruction, "mov", {"PROBE_ACCESS", "PROBE", START}},
     {"divide", 200, Site::Instruction, "idiv", {"PROBE_DIVIDE", "PROBE", START}},
-    {"float_divide", 200, Site::Instruction, "divsd", {"PROBE_FLOAT_DIVIDE", "PROBE", START}},
-    {"float_invalid", 207, Site::Instruction, "divsd", {"PROBE_FLOAT_INVALID", "PROBE", START}},
+    {"float_divide",
+     200,
+     Site::Instruction,
+     FLOAT_FAULT_AT,
+     {"PROBE_FLOAT_DIVIDE", "PROBE", START}},
+    {"float_invalid",
+     207,
+     Site::Instruction,
+     FLOAT_FAULT_AT,
+     {"PROBE_FLOAT_INVALID", "PROBE", START}},
     {"illegal", 217, Site::Instruction, "ud2", {"PROBE_ILLEGAL", "PROBE", START}},
     {"deep_access", 216, Site::Instruction, "mov", deep_chain("PROBE_ACCESS")},
     // The recursion is thousands of levels deep, far beyond any dump limit.
@@ -131,12 +147,22 @@ TEST(Report, QuietRunsEndWithZeroAndPrintNothing) {
   }
 }
 
-// A breakpoint is not in the fault table: the default action ends the
+// A run that the system ended in its own way: on Linux by the signal's
+// default action; under Wine, whose own handling of an unhandled exception
+// ends the process with a status of its own, not with a report's number.
+testing::AssertionResult EndedBySystem(const RunResult& r, int signal, int report_number) {
+  if (testsupport::kUnderWine ? r.exited && r.exit_code != 0 && r.exit_code != report_number
+                              : !r.exited && r.signal == signal) {
+    return testing::AssertionSuccess();
+  }
+  return testing::AssertionFailure() << testsupport::describe(r);
+}
+
+// A breakpoint is not in the fault table: the system's own handling ends the
 // process, without a report.
 TEST(Report, BreakpointIsLeftToTheSystem) {
   const RunResult r = run_scenario("breakpoint");
-  EXPECT_FALSE(r.exited) << testsupport::describe(r);
-  EXPECT_EQ(r.signal, SIGTRAP);
+  EXPECT_TRUE(EndedBySystem(r, SIGTRAP, 0));
   EXPECT_EQ(r.stdout_bytes, "");
 }
 
@@ -161,8 +187,7 @@ TEST(Report, AFaultInTheReportStartsItAgain) {
 // fault after that gets the system's default action.
 TEST(Report, AReportThatKeepsFaultingEndsAfterSixteenRestarts) {
   const RunResult r = run_scenario("report_fault_always");
-  EXPECT_FALSE(r.exited) << testsupport::describe(r);
-  EXPECT_EQ(r.signal, SIGSEGV);
+  EXPECT_TRUE(EndedBySystem(r, SIGSEGV, 216));
   size_t first_lines = 0;
   for (size_t at = 0; (at = r.stdout_bytes.find("Runtime error ", at)) != std::string::npos; ++at) {
     ++first_lines;

@@ -44,8 +44,8 @@ extern uint8_t EXCEPT_ERROR[EXCEPT_QUEUE_SIZE];
 extern bool RESET_FPU[EXCEPT_QUEUE_SIZE];
 
 // Filter results.
-constexpr int32_t EXCEPTION_CONTINUE_SEARCH = 0;      // the operating system's own handling
-constexpr int32_t EXCEPTION_CONTINUE_EXECUTION = -1;  // resume at context.IP
+constexpr int32_t FILTER_CONTINUE_SEARCH = 0;      // the operating system's own handling
+constexpr int32_t FILTER_CONTINUE_EXECUTION = -1;  // resume at context.IP
 
 int32_t EXCEPTION_FILTER(FAULTKIND kind, FAULTCONTEXT& context);
 int32_t SYSHANDLEERRORFRAME(uint8_t error, FRAMEPOINTER frame, bool reset, FAULTCONTEXT& context);

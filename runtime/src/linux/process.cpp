@@ -4,7 +4,9 @@
 
 namespace rt::platform {
 
-bool MAKE_INACCESSIBLE(uintptr_t low, uintptr_t size) {
+// Faults are handled on the alternate signal stack, so an inaccessible page
+// is guard enough.
+bool MAKE_GUARD_PAGES(uintptr_t low, uintptr_t size) {
   return syscalls.mprotect(reinterpret_cast<void*>(low), size, PROT_NONE) == 0;
 }
 

@@ -108,7 +108,7 @@ void fault_handler(int signal, siginfo_t* info, void* raw_context) {
   const uintptr_t stack = REPORT_STACK(registers.rsp, RED_ZONE);
   if (!filter_installed || stack == 0 ||
       EXCEPTION_FILTER(classify(signal, *info, registers.rsp), context) !=
-          EXCEPTION_CONTINUE_EXECUTION) {
+          FILTER_CONTINUE_EXECUTION) {
     default_handling(signal);
     return;
   }

@@ -4,9 +4,14 @@
 
 namespace rt::platform {
 
-bool MAKE_INACCESSIBLE(uintptr_t low, uintptr_t size) {
+// The system reports a fault on the faulting thread's own stack, below its
+// stack pointer: a push that runs into an inaccessible page would leave it
+// no room. A guard page traps once and is then an ordinary page, in which
+// (and, below it, in the reserve) the dispatcher has room.
+bool MAKE_GUARD_PAGES(uintptr_t low, uintptr_t size) {
   DWORD previous;
-  return VirtualProtect(reinterpret_cast<void*>(low), size, PAGE_NOACCESS, &previous) != 0;
+  return VirtualProtect(reinterpret_cast<void*>(low), size, PAGE_READWRITE | PAGE_GUARD,
+                        &previous) != 0;
 }
 
 void END_PROCESS(uint32_t code) {
