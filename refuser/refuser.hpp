@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "runtime/routine.hpp"
 #include "runtime/shortstring.hpp"
 
 extern uint16_t L;         // the length, as read
@@ -11,7 +12,7 @@ extern uint16_t N;         // the item count
 extern rt::SHORTSTRING S;  // the item line last read
 
 extern "C" {
-[[gnu::noipa]] void INPUTDATA();
-[[gnu::noipa]] void OUTPUTDATA();
-[[gnu::noipa]] void REFUSER();
+RT_ROUTINE void INPUTDATA();
+RT_ROUTINE void OUTPUTDATA();
+RT_ROUTINE void REFUSER();
 }

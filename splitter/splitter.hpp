@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "runtime/checks.hpp"
+#include "runtime/routine.hpp"
 #include "runtime/shortstring.hpp"
 
 // One item of the task.
@@ -24,10 +25,10 @@ extern int32_t ANS;                               // 0: no valid split
 
 // The routines are real calls, so that a report lists one line for each.
 extern "C" {
-[[gnu::noipa]] void INIT();
-[[gnu::noipa]] int32_t CONVERT(const rt::SHORTSTRING& MSTR);  // read-only: by reference
-[[gnu::noipa]] void SORT(int32_t L, int32_t R);
-[[gnu::noipa]] void SOLVE2();
-[[gnu::noipa]] void SAVE();
-[[gnu::noipa]] void SPLITTER();
+RT_ROUTINE void INIT();
+RT_ROUTINE int32_t CONVERT(const rt::SHORTSTRING& MSTR);  // read-only: by reference
+RT_ROUTINE void SORT(int32_t L, int32_t R);
+RT_ROUTINE void SOLVE2();
+RT_ROUTINE void SAVE();
+RT_ROUTINE void SPLITTER();
 }

@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --workflow --preset dev
+cmake --workflow --preset dev-clang
 cmake --workflow --preset sanitize
 cmake --workflow --preset fuzz
 cmake --workflow --preset windows

@@ -5,6 +5,7 @@
 
 #include "internal/error.hpp"
 #include "runtime/checks.hpp"
+#include "runtime/routine.hpp"
 #include "runtime/startup.hpp"
 #include "runtime/text.hpp"
 
@@ -36,23 +37,23 @@ rt::CHECKED_ARRAY<int32_t, 0, 10> table{};
 
 extern "C" {
 
-[[gnu::noipa]] void PROBE_OVERFLOW() {
+RT_ROUTINE void PROBE_OVERFLOW() {
   table[0] = CHECKED_ADD(INT_MAX, one);
 }
 
-[[gnu::noipa]] void PROBE_RANGE_PAST() {
+RT_ROUTINE void PROBE_RANGE_PAST() {
   table[10 + one] = 1;
 }
 
-[[gnu::noipa]] void PROBE_RANGE_BOUNDS() {
+RT_ROUTINE void PROBE_RANGE_BOUNDS() {
   table[0] = table[10 * one] + one;
 }
 
-[[gnu::noipa]] void PROBE_RANGE_BELOW() {
+RT_ROUTINE void PROBE_RANGE_BELOW() {
   table[one - 2] = 1;
 }
 
-[[gnu::noipa]] void PROBE_IO() {
+RT_ROUTINE void PROBE_IO() {
   TEXT f;
   ASSIGN(f, "missing.txt");
   RESET(f);
@@ -62,39 +63,39 @@ extern "C" {
 // Faults, each at an instruction of its own routine. Each keeps a frame record
 // (its volatile local lives on the stack), which a routine that needs no stack
 // may not get from the compiler.
-[[gnu::noipa]] void PROBE_ACCESS() {
+RT_ROUTINE void PROBE_ACCESS() {
   volatile int32_t value = one;
   *nowhere = value;
 }
 
-[[gnu::noipa]] void PROBE_DIVIDE() {
+RT_ROUTINE void PROBE_DIVIDE() {
   volatile int32_t divisor = zero;
   table[0] = one / divisor;
 }
 
-[[gnu::noipa]] void PROBE_FLOAT_DIVIDE() {
+RT_ROUTINE void PROBE_FLOAT_DIVIDE() {
   volatile double divisor = zero_float;
   float_result = one_float / divisor;
 }
 
 // 0/0 is an invalid operation, not a division by zero.
-[[gnu::noipa]] void PROBE_FLOAT_INVALID() {
+RT_ROUTINE void PROBE_FLOAT_INVALID() {
   volatile double divisor = zero_float;
   float_result = zero_float / divisor;
 }
 
-[[gnu::noipa]] void PROBE_ILLEGAL() {
+RT_ROUTINE void PROBE_ILLEGAL() {
   volatile int32_t value = one;
   asm volatile("ud2" : : "m"(value));
 }
 
-[[gnu::noipa]] void PROBE_BREAKPOINT() {
+RT_ROUTINE void PROBE_BREAKPOINT() {
   asm volatile("int3");
 }
 
 // Recursion without end (the flag is never set), some 80 bytes of stack a
 // level, so it runs out of the program stack after about 1,600 levels.
-[[gnu::noipa]] int32_t PROBE_RECURSE(int32_t depth) {
+RT_ROUTINE int32_t PROBE_RECURSE(int32_t depth) {
   volatile int32_t locals[16];
   locals[0] = depth;
   if (stop_recursion) return 0;
@@ -103,14 +104,14 @@ extern "C" {
 
 // A report line formatter that faults: once, then it hands back to the real
 // one, or every time it is called.
-[[gnu::noipa]] SHORTSTRING PROBE_FAULTING_LINE(CODEPOINTER addr) {
+RT_ROUTINE SHORTSTRING PROBE_FAULTING_LINE(CODEPOINTER addr) {
   if (!fault_every_time) BACKTRACESTRFUNC = SYSBACKTRACESTR;
   *nowhere = static_cast<int32_t>(addr);
   return SYSBACKTRACESTR(addr);
 }
 
 // An overflow whose report faults while it is written.
-[[gnu::noipa]] void PROBE_FAULT_IN_REPORT(bool every_time) {
+RT_ROUTINE void PROBE_FAULT_IN_REPORT(bool every_time) {
   fault_every_time = every_time;
   BACKTRACESTRFUNC = PROBE_FAULTING_LINE;
   PROBE_OVERFLOW();
@@ -118,7 +119,7 @@ extern "C" {
 
 // Twelve routines deep: PROBE_DEEP(12) calls PROBE_DEEP(11) ... down to 1,
 // which calls leaf, the failing routine.
-[[gnu::noipa]] void PROBE_DEEP(int32_t depth, void (*leaf)()) {
+RT_ROUTINE void PROBE_DEEP(int32_t depth, void (*leaf)()) {
   if (depth > 1) {
     PROBE_DEEP(depth - 1, leaf);
     table[0] = one;  // keeps the call a call, not a jump
@@ -129,7 +130,7 @@ extern "C" {
 
 // Holds the file named on the scenario's second line open for reading until
 // standard input ends, and says so on standard output once it holds it.
-[[gnu::noipa]] void PROBE_HOLD(TEXT& scenario_file) {
+RT_ROUTINE void PROBE_HOLD(TEXT& scenario_file) {
   SHORTSTRING name;
   READ_STRING(scenario_file, name, SHORTSTRING_CAPACITY - 1);
   READLN_END(scenario_file);
@@ -145,7 +146,7 @@ extern "C" {
   READ_STRING(INPUT, line, SHORTSTRING_CAPACITY);
 }
 
-[[gnu::noipa]] void PROBE() {
+RT_ROUTINE void PROBE() {
   ISCONSOLE = 1;
   INITIALIZEUNITS();
   TEXT f;
