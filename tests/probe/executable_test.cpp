@@ -40,6 +40,10 @@ bool is_ours(const std::string& name) {
   return std::regex_match(name, OURS);
 }
 
+void PrintTo(const Shipped& shipped, std::ostream* os) {
+  *os << shipped.main_routine;
+}
+
 class Executable : public testing::TestWithParam<Shipped> {};
 
 TEST_P(Executable, IsStaticAndPositionDependent) {

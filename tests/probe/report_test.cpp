@@ -120,9 +120,8 @@ TEST_P(Failure, NamesTheFailingRoutineAndEveryCaller) {
 }
 
 std::string case_name(const testing::TestParamInfo<Failure::ParamType>& info) {
-  static const char* const KINDS[] = {"File", "Pipe", "Terminal"};
   return std::string(std::get<0>(info.param).scenario) + "_" +
-         KINDS[static_cast<int>(std::get<1>(info.param))];
+         testsupport::name_of(std::get<1>(info.param));
 }
 
 // Each report on a regular file, a pipe and a terminal; under Wine, whose

@@ -152,7 +152,8 @@ TEST(AllowSlash, TurnsEverySlashIntoABackslash) {
     const char* converted;
   } cases[] = {
       {"input.txt", "input.txt"}, {"sub/input.txt", "sub\\input.txt"},
-      {"/a//b/", "\\a\\\\b\\"}, {"", ""}, {"a\\b", "a\\b"},
+      {"/a//b/", "\\a\\\\b\\"},   {"", ""},
+      {"a\\b", "a\\b"},
   };
   for (const auto& c : cases) {
     char name[TEXTRECNAMESIZE] = {};

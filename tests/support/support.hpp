@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace testsupport {
@@ -30,6 +31,14 @@ void write_file(const std::string& path, const std::string& bytes);
 std::optional<std::string> read_file(const std::string& path);
 
 enum class StdoutKind { File, Pipe, Terminal };
+
+// Its name, for test names and messages.
+inline const char* name_of(StdoutKind kind) {
+  return kind == StdoutKind::File ? "File" : kind == StdoutKind::Pipe ? "Pipe" : "Terminal";
+}
+inline void PrintTo(StdoutKind kind, std::ostream* os) {
+  *os << name_of(kind);
+}
 
 // Whether the programs under test are Windows executables run under Wine.
 // Wine's console rewrites what a program writes to a terminal, so terminal

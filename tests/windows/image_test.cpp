@@ -22,6 +22,10 @@ const Image IMAGES[] = {
     {REFUSER_PATH, "REFUSER", "refuser/refuser.cpp"},
 };
 
+void PrintTo(const Image& image, std::ostream* os) {
+  *os << image.main_routine;
+}
+
 class WindowsImage : public testing::TestWithParam<Image> {};
 
 // The value objdump shows for one field of the image's headers.
