@@ -71,9 +71,7 @@ TEST(ResolveReport, NamesTheRoutineAndLineOfEveryAddress) {
        REFUSER_PATH,
        "70000\n1\n",
        201,
-       // The range checks of both leading numbers may share one call of the
-       // failing check, so either line may be named.
-       {{"INPUTDATA", "refuser/refuser.cpp", 0},
+       {{"INPUTDATA", "refuser/refuser.cpp", line_of("refuser/refuser.cpp", "L = read_word(F);")},
         {"REFUSER", "refuser/refuser.cpp", line_of("refuser/refuser.cpp", "INPUTDATA();")},
         start}},
       // The byte before the faulting instruction belongs to the line before.
