@@ -3,7 +3,7 @@
 # temporary directory, showing each answer file.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cmake --workflow --preset release >/dev/null
+(cd "$root" && cmake --workflow --preset release >/dev/null)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$root/examples/input.txt" "$work/"
