@@ -3,9 +3,16 @@
 
 using namespace rt;
 
+// A test build defines SORT_TRACE to record each call of SORT; here it is
+// nothing.
+#ifndef SORT_TRACE
+#define SORT_TRACE(L, R)
+#endif
+
 // A quicksort with the middle element as pivot. Strict comparisons stop both
 // scans at entries equal to the pivot, and the right part is sorted first.
 void SORT(int32_t L, int32_t R) {
+  SORT_TRACE(L, R);
   int32_t I = L;
   int32_t J = R;
   const int32_t X = B[CHECKED_ADD(L, R) / 2].VALUE;
