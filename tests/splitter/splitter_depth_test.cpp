@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <numeric>
+#include <sstream>
+#include <string>
 
 #include "splitter_run.hpp"
 
@@ -73,6 +75,39 @@ TEST(SplitterDepth, TheMaximumCountExhaustsTheStackWithAFullReport) {
   for (uint64_t caller : report.callers)
     EXPECT_EQ(symbols.function_at(caller - 1), "SORT");
   EXPECT_EQ(dir.read("output.txt"), kPrevious);
+}
+
+// SORT's partition runs at the deepest level before the next SORT lays its
+// frame. It may push no more than a frame record (return address and link),
+// or at some placings of the stack it would be the one to run into the guard
+// and the report would name it instead of SORT.
+TEST(SplitterDepth, ThePartitionsUseNoStackBeyondAFrameRecord) {
+  int found = 0;
+  for (const testsupport::Symbol& symbol : testsupport::symbols_of(SPLITTER_PATH)) {
+    if (symbol.name.find("partition") == std::string::npos || symbol.size == 0) continue;
+    ++found;
+    std::ostringstream command;
+    command << std::hex << "objdump -d --no-show-raw-insn --start-address=0x" << symbol.address
+            << " --stop-address=0x" << symbol.address + symbol.size << " '" << SPLITTER_PATH << "'";
+    std::istringstream lines(testsupport::command_output(command.str()));
+    int instructions = 0;
+    for (std::string line; std::getline(lines, line);) {
+      const size_t tab = line.find(":\t");
+      if (tab == std::string::npos || line.find_first_not_of(' ') >= tab) continue;
+      const std::string instruction = line.substr(tab + 2);
+      ++instructions;
+      const bool frame_record = instruction.starts_with("push   %rbp") ||
+                                instruction.starts_with("mov    %rsp,%rbp") ||
+                                instruction.starts_with("pop    %rbp");
+      if (frame_record) continue;
+      EXPECT_EQ(instruction.find("push"), std::string::npos) << symbol.name << ": " << line;
+      EXPECT_EQ(instruction.find("call"), std::string::npos) << symbol.name << ": " << line;
+      EXPECT_EQ(instruction.find("%rsp"), std::string::npos) << symbol.name << ": " << line;
+      EXPECT_EQ(instruction.find("(%rbp)"), std::string::npos) << symbol.name << ": " << line;
+    }
+    EXPECT_GT(instructions, 20) << symbol.name;
+  }
+  EXPECT_EQ(found, 2);
 }
 
 }  // namespace
