@@ -16,7 +16,19 @@ struct SOMETYPE {
 
 constexpr int32_t NSIZE = 5010;  // the highest item index
 
-extern rt::CHECKED_ARRAY<SOMETYPE, 0, NSIZE> B;   // the items, longest first after SORT
+// The items array, checked as every other, and room after its last entry:
+// SORT reads windows of SORT_WINDOW entries at a time, which may reach up to
+// SORT_WINDOW - 1 entries past B[NSIZE]; what lies there is never used, and
+// nothing ever writes it.
+constexpr int32_t SORT_WINDOW = 64;
+struct ITEMARRAY {
+  rt::CHECKED_ARRAY<SOMETYPE, 0, NSIZE> ENTRIES;
+  SOMETYPE SLACK[SORT_WINDOW - 1];
+
+  [[gnu::always_inline]] SOMETYPE& operator[](int32_t index) { return ENTRIES[index]; }
+};
+
+extern ITEMARRAY B;                               // the items, longest first after SORT
 extern rt::CHECKED_ARRAY<int32_t, 0, NSIZE> OUT;  // the half of each input position
 extern int32_t N;                                 // the number of items
 extern int32_t L;                                 // the total length: minutes as read, then seconds

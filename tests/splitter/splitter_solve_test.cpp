@@ -68,10 +68,12 @@ TEST(SplitterSolve, OverflowingSumsEndWith215InSolve2) {
 }
 
 TEST(SplitterSolve, NegativeCountEndsWith201InSort) {
-  // N = -1: the pivot is B[0], the scan of J reaches B[-1]. N = -5: the
-  // pivot index is (1-5)/2 = -2.
-  ExpectError("20\n-1\n1:00\n", 201, kInSort);
-  ExpectError("20\n-5\n", 201, kInSort);
+  // N = -1 and -2: the pivot is B[0], the scan of J reaches B[-1] or B[-2].
+  // N = -3, -5 and the least: the pivot index is -1, -2, -1073741823.
+  for (const char* count : {"-1", "-2", "-3", "-5", "-2147483648"}) {
+    SCOPED_TRACE(count);
+    ExpectError(std::string("20\n") + count + "\n1:00\n", 201, kInSort);
+  }
 }
 
 }  // namespace
