@@ -22,31 +22,35 @@ namespace {
 }
 
 // The common case, taken only where it provably gives what the checked
-// steps give: at most three fields matter, each of at most nine decimal
-// digits, so no field's value or place can overflow, and every term is
-// nonnegative, so the sum fits in 32 bits exactly when every partial sum
-// does. Anything else (other characters, longer fields, a larger sum) is
-// left to the checked steps, which raise an overflow at its own check.
+// steps give: the last three fields (the ones that count) are all digits,
+// at most nine each, so no field's value or place can overflow, and every
+// term is nonnegative, so the sum fits in 32 bits exactly when every partial
+// sum does. The text is read left to right, a field's value by Horner's
+// rule, which for digits equals the sum by place values; a colon moves the
+// fields up, and what moves past the hours is ignored, as the checked steps
+// ignore it. Anything else (other characters, longer fields, a larger sum)
+// is left to the checked steps, which raise an overflow at its own check.
 [[gnu::always_inline]] inline bool convert_plain(const SHORTSTRING& MSTR, int32_t& seconds) {
-  int64_t total = 0;
-  int64_t unit = 1;  // seconds, minutes, hours
-  int32_t P = MSTR.LENGTH;
-  for (int32_t field = 0; field < 3; ++field, unit *= 60) {
-    int32_t value = 0;
-    int32_t place = 1;
-    const int32_t last = P - 9;  // the tenth character would overflow the place
-    for (; P > 0; --P) {
-      const uint32_t digit = MSTR.AT(P) - uint32_t{'0'};
-      if (digit > 9) break;
-      if (P == last) return false;
-      value += static_cast<int32_t>(digit) * place;
-      place *= 10;
+  int64_t hours = 0;
+  int64_t minutes = 0;
+  int64_t field = 0;
+  int32_t digits = 0;
+  for (int32_t i = 0; i < MSTR.LENGTH; ++i) {
+    const uint32_t digit = static_cast<uint8_t>(MSTR.CHARS[i]) - uint32_t{'0'};
+    if (digit <= 9) {
+      field = field * 10 + digit;
+      ++digits;
+    } else if (digit == uint32_t{':' - '0'}) {
+      hours = minutes;
+      minutes = field;
+      field = 0;
+      digits = 0;
+    } else {
+      return false;
     }
-    total += value * unit;
-    if (P <= 0) break;                    // the text ran out: the other fields are 0
-    if (MSTR.AT(P) != ':') return false;  // a character the checked steps count
-    --P;
+    if (digits > 9) return false;
   }
+  const int64_t total = hours * 3600 + minutes * 60 + field;
   if (total > INT32_MAX) return false;
   seconds = static_cast<int32_t>(total);
   return true;
