@@ -1,4 +1,5 @@
 // Reading the task from "input.txt" and converting durations to seconds.
+#include "plain_duration.hpp"
 #include "runtime/text.hpp"
 #include "splitter.hpp"
 
@@ -21,46 +22,11 @@ namespace {
   return value;
 }
 
-// The common case, taken only where it provably gives what the checked
-// steps give: the last three fields (the ones that count) are all digits,
-// at most nine each, so no field's value or place can overflow, and every
-// term is nonnegative, so the sum fits in 32 bits exactly when every partial
-// sum does. The text is read left to right, a field's value by Horner's
-// rule, which for digits equals the sum by place values; a colon moves the
-// fields up, and what moves past the hours is ignored, as the checked steps
-// ignore it. Anything else (other characters, longer fields, a larger sum)
-// is left to the checked steps, which raise an overflow at its own check.
-[[gnu::always_inline]] inline bool convert_plain(const SHORTSTRING& MSTR, int32_t& seconds) {
-  int64_t hours = 0;
-  int64_t minutes = 0;
-  int64_t field = 0;
-  int32_t digits = 0;
-  for (int32_t i = 0; i < MSTR.LENGTH; ++i) {
-    const uint32_t digit = static_cast<uint8_t>(MSTR.CHARS[i]) - uint32_t{'0'};
-    if (digit <= 9) {
-      field = field * 10 + digit;
-      ++digits;
-    } else if (digit == uint32_t{':' - '0'}) {
-      hours = minutes;
-      minutes = field;
-      field = 0;
-      digits = 0;
-    } else {
-      return false;
-    }
-    if (digits > 9) return false;
-  }
-  const int64_t total = hours * 3600 + minutes * 60 + field;
-  if (total > INT32_MAX) return false;
-  seconds = static_cast<int32_t>(total);
-  return true;
-}
-
 }  // namespace
 
 int32_t CONVERT(const SHORTSTRING& MSTR) {
-  int32_t plain;
-  if (convert_plain(MSTR, plain)) return plain;
+  int32_t plain_seconds;
+  if (plain::seconds(MSTR, plain_seconds)) return plain_seconds;
   int32_t P = MSTR.LENGTH;
   const int32_t seconds = read_field(MSTR, P);
   P = CHECKED_SUB(P, 1);  // over the colon, or further below 1 when the text ran out

@@ -35,29 +35,73 @@ bool readable(const TEXTREC& t) {
   return false;
 }
 
-// The offset of the first line-end byte among count bytes, or count. Eight
-// bytes at a time: in each word, a byte equal to 10 or 13 leaves its top bit
-// set in `ends`. Borrows can only flag bytes above a true match, so the
-// lowest flag is exact.
-int32_t line_end_offset(const uint8_t* bytes, int32_t count) {
+// The line-end bytes among the eight bytes at `bytes`, the first of them in
+// the lowest place: each byte equal to 10 or 13 leaves its top bit set.
+// Borrows can only flag bytes above a true match, so the lowest flag is exact.
+uint64_t line_ends_in_word(const uint8_t* bytes) {
   constexpr uint64_t ones = 0x0101010101010101u;
   constexpr uint64_t highs = 0x8080808080808080u;
+  uint64_t word;
+  __builtin_memcpy(&word, bytes, sizeof word);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  const uint64_t line_feeds = word ^ (ones * 10);
+  const uint64_t returns = word ^ (ones * 13);
+  return (((line_feeds - ones) & ~line_feeds) | ((returns - ones) & ~returns)) & highs;
+}
+
+// The offset of the first line-end byte among count bytes, or count; eight
+// bytes at a time.
+int32_t line_end_offset(const uint8_t* bytes, int32_t count) {
   int32_t i = 0;
   for (; i + 8 <= count; i += 8) {
-    uint64_t word;
-    __builtin_memcpy(&word, bytes + i, sizeof word);
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    word = __builtin_bswap64(word);  // the first byte in the lowest place
-#endif
-    const uint64_t line_feeds = word ^ (ones * 10);
-    const uint64_t returns = word ^ (ones * 13);
-    const uint64_t ends =
-        (((line_feeds - ones) & ~line_feeds) | ((returns - ones) & ~returns)) & highs;
+    const uint64_t ends = line_ends_in_word(bytes + i);
     if (ends != 0) return i + __builtin_ctzll(ends) / 8;
   }
   while (i < count && !is_line_end(bytes[i]))
     ++i;
   return i;
+}
+
+// Flags the bytes below 14 among the eight at `bytes`, the first of them in
+// the lowest place; the borrow test is exact for the lowest flagged byte.
+uint64_t control_bytes_in_word(const uint8_t* bytes) {
+  constexpr uint64_t ones = 0x0101010101010101u;
+  uint64_t word;
+  __builtin_memcpy(&word, bytes, sizeof word);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return (word - ones * 14) & ~word & (ones * 0x80);
+}
+
+// The common line read, whole, when nothing is pending, the record is open
+// for reading, and the line's end lies among the next 16 bytes of data,
+// within the capacity: the first byte below 14 there is a line feed or a
+// carriage return (a line with another control byte before its end takes
+// the general steps). Those 16 bytes lie inside the buffer and are copied
+// whole into the string, whose characters past its length are not its text;
+// bytes past the data are stale, so a line end found there does not count.
+[[gnu::always_inline]] inline bool read_short_line(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
+  constexpr int32_t SPAN = 16;
+  if (INOUTRES != 0 || t.MODE != FMINPUT || t.CURSOR > t.RECSIZE - SPAN || capacity < SPAN) {
+    return false;
+  }
+  const uint8_t* next = t.BUFFERREF + t.CURSOR;
+  int32_t end;
+  if (const uint64_t low = control_bytes_in_word(next); low != 0) {
+    end = __builtin_ctzll(low) / 8;
+  } else if (const uint64_t high = control_bytes_in_word(next + 8); high != 0) {
+    end = 8 + __builtin_ctzll(high) / 8;
+  } else {
+    return false;
+  }
+  if (!is_line_end(next[end]) || end >= t.FILLED - t.CURSOR) return false;
+  __builtin_memcpy(s.CHARS, next, SPAN);
+  s.LENGTH = static_cast<uint8_t>(end);
+  t.CURSOR += end;
+  return true;
 }
 
 // Skips whitespace, line ends included; false when the data ends first.
@@ -120,7 +164,11 @@ uint32_t READ_UINT(TEXTREC& t) {
   return value;
 }
 
-void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
+namespace {
+
+// A line read by the general steps: the rest of a line that reaches past the
+// buffer, a long one, or any read that may fail.
+[[gnu::noinline]] void read_line(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
   s.LENGTH = 0;
   if (!readable(t)) return;
   if (capacity > SHORTSTRING_CAPACITY) capacity = SHORTSTRING_CAPACITY;
@@ -143,7 +191,8 @@ void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
   s.LENGTH = static_cast<uint8_t>(length);
 }
 
-void READLN_END(TEXTREC& t) {
+// A line end skipped by the general steps.
+[[gnu::noinline]] void skip_line(TEXTREC& t) {
   if (!readable(t)) return;
   if (exhausted(t)) {
     t.TRANSFERHOOK(t);
@@ -161,6 +210,29 @@ void READLN_END(TEXTREC& t) {
       return;
     }
   }
+}
+
+}  // namespace
+
+void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
+  if (!read_short_line(t, s, capacity)) read_line(t, s, capacity);
+}
+
+void READLN_END(TEXTREC& t) {
+  // The common line end, whole in the buffer: a line feed, or a carriage
+  // return and the byte after it.
+  if (INOUTRES == 0 && t.MODE == FMINPUT && t.FILLED - t.CURSOR >= 2) {
+    const uint8_t c = t.BUFFERREF[t.CURSOR];
+    if (c == 10) {
+      ++t.CURSOR;
+      return;
+    }
+    if (c == 13) {
+      t.CURSOR += t.BUFFERREF[t.CURSOR + 1] == 10 ? 2 : 1;
+      return;
+    }
+  }
+  skip_line(t);
 }
 
 }  // namespace rt

@@ -50,6 +50,55 @@ TEST(Convert, Seconds) {
   }
 }
 
+// The conversion's steps in 64 bits: the seconds, or false where a checked
+// step would overflow.
+bool literal_seconds(const std::string& s, int64_t& seconds) {
+  const auto fits = [](int64_t x) { return x >= INT32_MIN && x <= INT32_MAX; };
+  int64_t p = static_cast<int64_t>(s.size());
+  int64_t fields[3] = {0, 0, 0};
+  for (int64_t& field : fields) {
+    int64_t place = 1;
+    for (; p > 0 && s[p - 1] != ':'; --p) {
+      field += (static_cast<uint8_t>(s[p - 1]) - 48) * place;
+      place *= 10;
+      if (!fits(field) || !fits(place)) return false;
+    }
+    --p;
+  }
+  const int64_t minutes = fields[1] * 60, hours = fields[2] * 3600;
+  seconds = hours + minutes + fields[0];
+  return fits(minutes) && fits(minutes + fields[0]) && fits(hours) && fits(seconds);
+}
+
+// Every text of up to eight characters over digits, colons and the
+// characters on either side of them, and longer texts of digits and colons,
+// converted as the steps convert them; whichever path CONVERT takes.
+TEST(Convert, EveryShortTextAsItsSteps) {
+  const std::string alphabet = "019:/;";
+  size_t compared = 0;
+  for (size_t length = 0; length <= 8; ++length) {
+    std::string s(length, '0');
+    for (size_t n = 0;; ++n) {
+      size_t k = n;
+      for (size_t i = 0; i < length; ++i, k /= alphabet.size())
+        s[i] = alphabet[k % alphabet.size()];
+      if (k != 0) break;  // every text of this length done
+      int64_t expected;
+      if (literal_seconds(s, expected)) {
+        ASSERT_EQ(CONVERT(text(s)), expected) << '"' << s << '"';
+        ++compared;
+      }
+    }
+  }
+  for (const std::string s : {"000596523:14:07", "000000001:000000002:000000003", "1:2:3:4:5:6",
+                              "99999:99:99", "::::::::9", "123456789"}) {
+    int64_t expected;
+    ASSERT_TRUE(literal_seconds(s, expected)) << s;
+    EXPECT_EQ(CONVERT(text(s)), expected) << '"' << s << '"';
+  }
+  EXPECT_GT(compared, 1600000u);
+}
+
 TEST(ConvertDeathTest, OverflowEndsWith215) {
   for (const std::string s : {
            "0000000000",  // the place value of a tenth character

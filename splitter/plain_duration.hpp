@@ -1,0 +1,114 @@
+// Durations converted without the checked steps, in the cases where that
+// provably gives what the checked steps give: the fields that count (the
+// last three) hold decimal digits alone, at most nine each, so no field's
+// value or place can overflow; every term is then nonnegative, so the sum
+// fits in 32 bits exactly when every partial sum does. For every other text
+// (any other character, a longer field, a larger sum) these decline, and
+// CONVERT takes the checked steps, which raise an overflow at its own check.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/shortstring.hpp"
+
+namespace plain {
+
+constexpr uint64_t ONES = 0x0101010101010101u;
+constexpr uint64_t HIGHS = ONES * 0x80;
+
+// The decimal value of eight digit values (0 to 9) in the bytes of a word,
+// the most significant in the lowest byte: pairs, then quads, then all.
+[[gnu::always_inline]] inline int64_t decimal_of_bytes(uint64_t digits) {
+  digits = (digits * 10 + (digits >> 8)) & 0x00FF00FF00FF00FFu;
+  digits = (digits * 100 + (digits >> 16)) & 0x0000FFFF0000FFFFu;
+  return static_cast<int64_t>((digits * 10000 + (digits >> 32)) & 0xFFFFFFFFu);
+}
+
+// The digit value in byte `i` of a word.
+[[gnu::always_inline]] inline int64_t digit_at(uint64_t digits, int32_t i) {
+  return static_cast<int64_t>((digits >> (8 * i)) & 0xFF);
+}
+
+// The usual shapes, eight characters at once: h:mm:ss and hh:mm:ss, up to
+// five digits of minutes and two of seconds, or up to eight digits of
+// seconds. The text is moved to the top of a word, '0' filling the bytes
+// below it (leading zeros change no field), and checked to hold digits and
+// colons alone; the colons' places then tell the shape, and each field is
+// read from its fixed bytes. Any other shape is left to the loop below.
+[[gnu::always_inline]] inline bool seconds_of_usual(const rt::SHORTSTRING& text, int64_t& total) {
+  const int32_t length = text.LENGTH;
+  if (length == 0 || length > 8) return false;
+  uint64_t word;
+  __builtin_memcpy(&word, text.CHARS, sizeof word);  // within the 255 characters
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);  // the first character in the lowest byte
+#endif
+  if (length < 8) word = (word << (8 * (8 - length))) | ((ONES * '0') >> (8 * length));
+  // Every byte from '0' (0x30) to ':' (0x3A): none with its top bit set, none
+  // below 0x30 (no borrow reaches a top bit), none above 0x3A (no sum does).
+  if ((word & HIGHS) != 0 || (((word | HIGHS) - ONES * 0x30) & HIGHS) != HIGHS ||
+      ((word + ONES * 0x45) & HIGHS) != 0) {
+    return false;
+  }
+  const uint64_t values = word - ONES * '0';               // 0 to 9, and 10 for a colon
+  const uint64_t colons = (values + ONES * 0x76) & HIGHS;  // the top bit of each colon
+  const uint64_t digits = values - (colons >> 7) * 10;     // colons become 0
+  constexpr uint64_t COLON_2 = uint64_t{0x80} << 16;
+  constexpr uint64_t COLON_5 = uint64_t{0x80} << 40;
+  const int64_t seconds = digit_at(digits, 6) * 10 + digit_at(digits, 7);
+  if (colons == (COLON_2 | COLON_5)) {
+    total = (digit_at(digits, 0) * 10 + digit_at(digits, 1)) * 3600 +
+            (digit_at(digits, 3) * 10 + digit_at(digits, 4)) * 60 + seconds;
+  } else if (colons == COLON_5) {
+    total = ((((digit_at(digits, 0) * 10 + digit_at(digits, 1)) * 10 + digit_at(digits, 2)) * 10 +
+              digit_at(digits, 3)) *
+                 10 +
+             digit_at(digits, 4)) *
+                60 +
+            seconds;
+  } else if (colons == 0) {
+    total = decimal_of_bytes(digits);
+  } else {
+    return false;
+  }
+  return true;  // at most 99 hours, 99,999 minutes or 99,999,999 seconds: within 32 bits
+}
+
+// Texts of any length, read left to right, a field's value by Horner's rule,
+// which for digits equals the sum by place values; a colon moves the fields
+// up, and what moves past the hours is ignored, as the checked steps ignore
+// it (unless it is not digits, when this declines).
+[[gnu::always_inline]] inline bool seconds_of_digits(const rt::SHORTSTRING& text, int64_t& total) {
+  int64_t hours = 0;
+  int64_t minutes = 0;
+  int64_t field = 0;
+  int32_t digits = 0;
+  for (int32_t i = 0; i < text.LENGTH; ++i) {
+    const uint32_t digit = static_cast<uint8_t>(text.CHARS[i]) - uint32_t{'0'};
+    if (digit <= 9) {
+      field = field * 10 + digit;
+      ++digits;
+    } else if (digit == uint32_t{':' - '0'}) {
+      hours = minutes;
+      minutes = field;
+      field = 0;
+      digits = 0;
+    } else {
+      return false;
+    }
+    if (digits > 9) return false;
+  }
+  total = hours * 3600 + minutes * 60 + field;
+  return total <= INT32_MAX;
+}
+
+// The seconds of a plain text, or false where the checked steps must decide.
+// Everything here is inlined into CONVERT, so that it is CONVERT's own code.
+[[gnu::always_inline]] inline bool seconds(const rt::SHORTSTRING& text, int32_t& result) {
+  int64_t total = 0;
+  if (!seconds_of_usual(text, total) && !seconds_of_digits(text, total)) return false;
+  result = static_cast<int32_t>(total);
+  return true;
+}
+
+}  // namespace plain
