@@ -208,6 +208,27 @@ inline uint64_t right_window(int32_t top, int32_t X) {
 // Parts of 2 to 16 entries.
 RT_ROUTINE SCANS partition_small(int32_t L, int32_t R, int32_t X) {
   SOMETYPE* const items = &B[0];
+  // Two entries, the most common part: the pivot is the left one, so the
+  // scans swap the two when the right one is at least as long (I = L + 1,
+  // J = L), and otherwise the left one with itself (I = L + 1, J = L - 1).
+  if (R - L == 1) {
+    const int32_t swapped = items[R].VALUE >= X;
+    swap_entries(items, L, L + swapped);
+    return {L + 1, R, L - 1 + swapped, 0};
+  }
+  // Three entries, the next most common: the pivot is the middle one, the
+  // left scan stops at L unless the left entry is longer (p), and the right
+  // scan at R unless the right one is shorter (q). Both stopped early leaves
+  // only the pivot, swapped with itself (I = L + 2, J = L); the left one
+  // alone swaps the pivot with the right entry (I = L + 2, J = L + 1); the
+  // right one alone swaps the left entry with the pivot (I = L + 1, J = L);
+  // neither swaps the outer two, then the pivot with itself (I = L + 2, J = L).
+  if (R - L == 2) {
+    const int32_t p = items[L].VALUE > X;
+    const int32_t q = items[R].VALUE < X;
+    swap_entries(items, L + p, q != 0 ? L + 1 : R);
+    return {L + 2 - (p < q), R, L + (p > q), 0};
+  }
   // Both scans' stoppers from one read of the 16 entries from L: left bit t
   // for B[L + t], right bit t for B[L + 15 - t], with the right bits for
   // entries beyond R cleared. The bits past the part (from entries beyond
