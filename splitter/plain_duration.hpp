@@ -24,7 +24,7 @@ constexpr uint64_t HIGHS = ONES * 0x80;
   return static_cast<int64_t>((digits * 10000 + (digits >> 32)) & 0xFFFFFFFFu);
 }
 
-// The digit value in byte `i` of a word.
+// Byte `i` of a word.
 [[gnu::always_inline]] inline int64_t digit_at(uint64_t digits, int32_t i) {
   return static_cast<int64_t>((digits >> (8 * i)) & 0xFF);
 }
@@ -53,19 +53,16 @@ constexpr uint64_t HIGHS = ONES * 0x80;
   const uint64_t values = word - ONES * '0';               // 0 to 9, and 10 for a colon
   const uint64_t colons = (values + ONES * 0x76) & HIGHS;  // the top bit of each colon
   const uint64_t digits = values - (colons >> 7) * 10;     // colons become 0
+  // Byte i of `pairs` is the two-digit number of bytes i and i + 1 (at most
+  // 99: no byte carries into the next).
+  const uint64_t pairs = digits * 10 + (digits >> 8);
   constexpr uint64_t COLON_2 = uint64_t{0x80} << 16;
   constexpr uint64_t COLON_5 = uint64_t{0x80} << 40;
-  const int64_t seconds = digit_at(digits, 6) * 10 + digit_at(digits, 7);
+  const int64_t seconds = digit_at(pairs, 6);
   if (colons == (COLON_2 | COLON_5)) {
-    total = (digit_at(digits, 0) * 10 + digit_at(digits, 1)) * 3600 +
-            (digit_at(digits, 3) * 10 + digit_at(digits, 4)) * 60 + seconds;
+    total = digit_at(pairs, 0) * 3600 + digit_at(pairs, 3) * 60 + seconds;
   } else if (colons == COLON_5) {
-    total = ((((digit_at(digits, 0) * 10 + digit_at(digits, 1)) * 10 + digit_at(digits, 2)) * 10 +
-              digit_at(digits, 3)) *
-                 10 +
-             digit_at(digits, 4)) *
-                60 +
-            seconds;
+    total = decimal_of_bytes(digits << 24) * 60 + seconds;  // the five bytes below the colon
   } else if (colons == 0) {
     total = decimal_of_bytes(digits);
   } else {
