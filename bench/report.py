@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 """The tables of bench/run.sh, from the files it leaves in its task directories.
 
-  report.py summary PROGRAM,PROGRAM,... DIR...
+  report.py summary DIR...
       one line per task directory (named after its task) and program: the
-      median wall time (hyperfine's DIR/PROGRAM.json), its ratio to the first
-      program's, the fastest run, instructions (PROGRAM.callgrind), system calls
-      (PROGRAM.strace, strace -c), peak resident memory (PROGRAM.peak, one
-      reading per line, the largest shown) and GNU time's figure
-      (PROGRAM.time); then the splitter against the team's budget.
+      median time of the paired rounds and its ratio to the block floor
+      (DIR/paired.txt), instructions and mispredicted branches
+      (PROGRAM.callgrind, --branch-sim=yes), system calls (PROGRAM.strace,
+      strace -c) and peak resident memory (PROGRAM.peak, one reading per
+      line, the largest shown); then each budget beside its figure.
 
   report.py functions CALLGRIND [COUNT]
       the COUNT costliest functions (default 15) by their own instructions,
@@ -17,17 +17,23 @@
       added up here into one line per function.
 """
 
-import json
-import math
 import os
 import re
 import subprocess
 import sys
 
-BUFFER = 256  # the text-file buffer: a transfer per block of this size
-BUDGET_RATIO = 1.35
-BUDGET_INSTRUCTIONS = 2_000_000
-BUDGET_PEAK_KIB = 400
+PROGRAMS = ["block_floor", "baseline", "splitter", "refuser"]
+
+# The team's budgets, against the block floor of the same task and rounds.
+SPLITTER_RATIO = 2.2
+SPLITTER_AIM = 1.8
+SPLITTER_MISPREDICTS = 12_000
+REFUSER_RATIO = 1.4
+# No higher than before the fast paths: 256 system calls (execve included)
+# and 100 KiB of peak memory for the splitter, 199 and 44 KiB for the refuser;
+# plus, for both, the one call since then that unblocks the fault signals.
+SYSTEM_CALLS = {"splitter": 257, "refuser": 200}
+PEAK_KIB = {"splitter": 100, "refuser": 44}
 
 
 def read(path):
@@ -35,55 +41,73 @@ def read(path):
         return f.read()
 
 
-def summary(programs, dirs):
-    """One table over every task directory; the first program is the reference."""
-    def timing(dir, p):
-        return json.loads(read(os.path.join(dir, p + ".json")))["results"][0]
+def paired(dir):
+    """{program: (median microseconds, median ratio to the first program)}."""
+    rows = {}
+    for line in read(os.path.join(dir, "paired.txt")).splitlines()[1:]:
+        name, us, ratio = line.split()
+        rows[name] = (float(us), float(ratio))
+    return rows
 
-    def median(dir, p):
-        return timing(dir, p)["median"]
 
-    def instructions(dir, p):
-        text = read(os.path.join(dir, p + ".callgrind"))
-        return int(re.search(r"^(?:summary|totals): (\d+)", text, re.M).group(1))
+def callgrind(dir, p):
+    """(instructions, mispredicted branches) of one run."""
+    text = read(os.path.join(dir, p + ".callgrind"))
+    events = re.search(r"^events: (.*)$", text, re.M).group(1).split()
+    totals = [int(x) for x in re.search(r"^(?:summary|totals): (.*)$", text, re.M).group(1).split()]
+    counts = dict(zip(events, totals))
+    return counts["Ir"], counts.get("Bcm", 0) + counts.get("Bim", 0)
 
-    def system_calls(dir, p):
-        for line in read(os.path.join(dir, p + ".strace")).splitlines():
-            fields = line.split()
-            if fields and fields[-1] == "total":
-                return int(fields[3])
 
-    def peak(dir, p):
-        return max(int(x) for x in read(os.path.join(dir, p + ".peak")).split())
+def system_calls(dir, p):
+    for line in read(os.path.join(dir, p + ".strace")).splitlines():
+        fields = line.split()
+        if fields and fields[-1] == "total":
+            return int(fields[3])
 
-    def time_kib(dir, p):
-        text = read(os.path.join(dir, p + ".time"))
-        return int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", text).group(1))
 
-    line = "%-8s %-9s %10s %11s %8s %13s %9s %9s %12s"
-    print(line % ("task", "program", "median us", "x " + programs[0], "min us", "instructions",
-                  "syscalls", "peak KiB", "time -v KiB"))
-    budget = []
+def peak(dir, p):
+    return max(int(x) for x in read(os.path.join(dir, p + ".peak")).split())
+
+
+def verdict(ok):
+    return "met" if ok else "NOT MET"
+
+
+def summary(dirs):
+    line = "%-8s %-12s %10s %9s %13s %12s %9s %9s"
+    print(line % ("task", "program", "median us", "x floor", "instructions", "mispredicts",
+                  "syscalls", "peak KiB"))
+    figures = {}
     for dir in dirs:
         task = os.path.basename(os.path.normpath(dir))
-        base = median(dir, programs[0])
-        for p in programs:
-            t, ir, calls, kib = median(dir, p), instructions(dir, p), system_calls(dir, p), peak(dir, p)
-            fastest = timing(dir, p)["min"]
-            print(line % (task, p, "%.1f" % (t * 1e6), "%.2f" % (t / base), "%.1f" % (fastest * 1e6),
-                          format(ir, ","), calls, kib, time_kib(dir, p)))
-            if p == "splitter":
-                reads = math.ceil(os.path.getsize(os.path.join(dir, "input.txt")) / BUFFER)
-                writes = math.ceil(os.path.getsize(os.path.join(dir, p, "output.txt")) / BUFFER)
-                budget.append((task, t / base, ir, kib, calls, reads, writes))
-    for task, ratio, ir, kib, calls, reads, writes in budget:
-        print()
-        print("splitter on the %s task against the budget:" % task)
-        print("  wall time     %.2f x %s (budget %.2f)" % (ratio, programs[0], BUDGET_RATIO))
-        print("  instructions  %s (budget %s)" % (format(ir, ","), format(BUDGET_INSTRUCTIONS, ",")))
-        print("  peak memory   %d KiB (budget %d)" % (kib, BUDGET_PEAK_KIB))
-        print("  system calls  %d: the %d-byte buffer implies %d reads and %d writes; %d others" % (
-            calls, BUFFER, reads, writes, calls - reads - writes))
+        times = paired(dir)
+        for p in PROGRAMS:
+            us, ratio = times[p]
+            ir, bcm = callgrind(dir, p)
+            calls, kib = system_calls(dir, p), peak(dir, p)
+            figures[task, p] = (ratio, bcm, calls, kib)
+            print(line % (task, p, "%.1f" % us, "%.2f" % ratio, format(ir, ","), format(bcm, ","),
+                          calls, kib))
+    print()
+    print("Budgets (x floor: the median of the paired ratios to the block floor):")
+    for dir in dirs:
+        task = os.path.basename(os.path.normpath(dir))
+        ratio, bcm, calls, kib = figures[task, "splitter"]
+        print("  %-6s splitter  %.2f x floor, budget %.1f: %s (aim %.1f: %s)" % (
+            task, ratio, SPLITTER_RATIO, verdict(ratio <= SPLITTER_RATIO), SPLITTER_AIM,
+            verdict(ratio <= SPLITTER_AIM)))
+        print("  %-6s splitter  %s mispredicted branches, budget %s: %s" % (
+            task, format(bcm, ","), format(SPLITTER_MISPREDICTS, ","),
+            verdict(bcm <= SPLITTER_MISPREDICTS)))
+        ratio, _, _, _ = figures[task, "refuser"]
+        print("  %-6s refuser   %.2f x floor, budget %.1f: %s" % (
+            task, ratio, REFUSER_RATIO, verdict(ratio <= REFUSER_RATIO)))
+        for p in ("splitter", "refuser"):
+            _, _, calls, kib = figures[task, p]
+            print("  %-6s %-9s %d system calls, at most %d: %s; %d KiB peak, at most %d: %s" % (
+                task, p, calls, SYSTEM_CALLS[p], verdict(calls <= SYSTEM_CALLS[p]), kib,
+                PEAK_KIB[p], verdict(kib <= PEAK_KIB[p])))
 
 
 ENTRY = re.compile(r"^\s*([\d,]+)\s+\(\s*[\d.]+%\)\s+(.+?)(?: \[[^\]]*\])?$")
@@ -128,8 +152,8 @@ def functions(callgrind, count):
 
 
 def main():
-    if len(sys.argv) >= 4 and sys.argv[1] == "summary":
-        summary(sys.argv[2].split(","), sys.argv[3:])
+    if len(sys.argv) >= 3 and sys.argv[1] == "summary":
+        summary(sys.argv[2:])
     elif len(sys.argv) in (3, 4) and sys.argv[1] == "functions":
         functions(sys.argv[2], int(sys.argv[3]) if len(sys.argv) == 4 else 15)
     else:

@@ -1,31 +1,35 @@
 #!/usr/bin/env bash
-# Whole-process benchmark: the baseline (one read, one write, nothing else),
-# splitter and refuser on a task of the maximum size, once with random
-# durations and once with one duration for all. For each program: the median
-# wall time (hyperfine), its ratio to the baseline's, the instructions of one
-# run (callgrind), its system calls (strace -c -f, execve included) and its
-# peak resident memory (VmHWM at exit, by peak_rss.py; GNU time's figure
-# beside it, which has a floor of the launcher's own pages). In between: the
-# splitter's system calls and costliest functions, and the microbenchmarks.
+# Whole-process benchmark on tasks of the maximum size (5010 items), once with
+# random durations and once with one duration for all. Programs: the block
+# floor (raw system calls, reading and writing 256 bytes a call: what any
+# program that keeps the text files' 256-byte blocks must do), the one-shot
+# baseline (one read, one write), splitter and refuser. For each: the median
+# time and its ratio to the block floor, paired round by round (bench/paired),
+# the instructions and mispredicted branches of one run (callgrind), its
+# system calls (strace -c -f, execve included) and its peak resident memory
+# (VmHWM at exit). Then each budget beside its figure, met or not; the
+# splitter's costliest functions; and the microbenchmarks.
+#
+# Needs, and installs nothing itself: cmake, ninja, g++, valgrind (with
+# callgrind_annotate), strace, python3, and Google Benchmark (Debian:
+# libbenchmark-dev).
 #
 # Usage: bench/run.sh
-# Environment: BENCH_BUILD_DIR (default build/bench), RUNS (1000), WARMUP (50),
-# SEED (1), MICRO (1; 0 skips the microbenchmarks).
-# Needs cmake, ninja, hyperfine, valgrind, strace, GNU time, python3 and
-# Google Benchmark (Debian: libbenchmark-dev).
+# Environment: BENCH_BUILD_DIR (default build/bench), ROUNDS (60) and BATCH
+# (20) of the paired timing, SEED (1), MICRO (1; 0 skips the microbenchmarks).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${BENCH_BUILD_DIR:-$root/build/bench}")
-runs=${RUNS:-1000}
-warmup=${WARMUP:-50}
+rounds=${ROUNDS:-60}
+batch=${BATCH:-20}
 seed=${SEED:-1}
 micro=${MICRO:-1}
 
-for tool in cmake ninja hyperfine valgrind callgrind_annotate strace python3; do
+echo "Needs: cmake, ninja, g++, valgrind, callgrind_annotate, strace, python3, Google Benchmark."
+for tool in cmake ninja g++ valgrind callgrind_annotate strace python3; do
   command -v "$tool" >/dev/null || { echo "run.sh: $tool is missing" >&2; exit 1; }
 done
-[[ -x /usr/bin/time ]] || { echo "run.sh: /usr/bin/time (GNU time) is missing" >&2; exit 1; }
 
 # Files on tmpfs where there is one, so the disk does not time the runs.
 if [[ -d /dev/shm && -w /dev/shm ]]; then
@@ -36,7 +40,8 @@ fi
 trap 'rm -rf "$work"' EXIT
 
 # The release preset's settings (RelWithDebInfo, -O2, the same flags), in a
-# build directory of its own that also holds the baseline and microbench.
+# build directory of its own that also holds the floors, the timer and the
+# microbenchmarks.
 echo "Building in $build ..."
 if ! { cmake --preset release -B "$build" -DHALVES_BENCH=ON &&
   cmake --build "$build"; } >"$work/build.log" 2>&1; then
@@ -45,11 +50,12 @@ if ! { cmake --preset release -B "$build" -DHALVES_BENCH=ON &&
 fi
 
 declare -A exe=(
+  [block_floor]=$build/bench/block_floor
   [baseline]=$build/bench/baseline
   [splitter]=$build/splitter/splitter
   [refuser]=$build/refuser/refuser
 )
-programs=(baseline splitter refuser)
+programs=(block_floor baseline splitter refuser)
 
 # Runs a program once in its directory; fails the script unless it ends
 # normally with nothing on standard output.
@@ -64,7 +70,7 @@ run_once() {
 }
 
 measure() {
-  local variant=$1 dir=$work/$1
+  local variant=$1 dir=$work/$1 specs=()
   mkdir -p "$dir"
   python3 "$root/bench/gen_input.py" make --variant "$variant" --seed "$seed" "$dir/input.txt"
 
@@ -74,54 +80,51 @@ measure() {
     mkdir -p "$dir/$program"
     cp "$dir/input.txt" "$dir/$program/"
     run_once "$dir/$program" "$program"
+    specs+=("$program=$dir/$program:${exe[$program]}")
   done
   python3 "$root/bench/gen_input.py" verify "$dir/input.txt" "$dir/splitter/output.txt"
-  if [[ $(stat -c %s "$dir/baseline/output.txt") != $(stat -c %s "$dir/splitter/output.txt") ]]; then
-    echo "run.sh: the baseline's answer is not the size of the splitter's" >&2
-    exit 1
-  fi
+  for floor in block_floor baseline; do
+    if [[ $(stat -c %s "$dir/$floor/output.txt") != $(stat -c %s "$dir/splitter/output.txt") ]]; then
+      echo "run.sh: the $floor's answer is not the size of the splitter's" >&2
+      exit 1
+    fi
+  done
   if [[ $(cat "$dir/refuser/output.txt") != "-1" ]]; then
     echo "run.sh: the refuser did not answer -1" >&2
     exit 1
   fi
 
-  echo
-  echo "=== $variant durations: timing (hyperfine, $runs runs after $warmup warm-up runs) ==="
-  for program in "${programs[@]}"; do
-    (cd "$dir/$program" &&
-      hyperfine -N --style basic --warmup "$warmup" --runs "$runs" \
-        --export-json "$dir/$program.json" -n "$program" "${exe[$program]}")
-  done
+  echo "=== $variant durations: $rounds paired rounds of $batch runs each ==="
+  "$build/bench/paired" "$rounds" "$batch" "${specs[@]}" | tee "$dir/paired.txt"
 
   for program in "${programs[@]}"; do
     local d=$dir/$program
-    (cd "$d" && valgrind --tool=callgrind --callgrind-out-file="$dir/$program.callgrind" \
-      "${exe[$program]}") >/dev/null 2>"$dir/$program.valgrind"
+    (cd "$d" && valgrind --tool=callgrind --branch-sim=yes \
+      --callgrind-out-file="$dir/$program.callgrind" "${exe[$program]}") >/dev/null 2>&1
     (cd "$d" && strace -f -c -o "$dir/$program.strace" "${exe[$program]}") >/dev/null
-    (cd "$d" && /usr/bin/time -v -o "$dir/$program.time" "${exe[$program]}") >/dev/null
     for _ in 1 2 3 4 5; do
       (cd "$d" && python3 "$root/bench/peak_rss.py" "${exe[$program]}") >>"$dir/$program.peak"
     done
   done
 
   echo
-  echo "--- $variant durations: splitter's system calls (strace -c -f) ---"
+  echo "--- $variant durations: the splitter's system calls (strace -c -f) ---"
   sed -n '3,$p' "$dir/splitter.strace"
   echo
-  echo "--- $variant durations: splitter's costliest functions (callgrind) ---"
-  python3 "$root/bench/report.py" functions "$dir/splitter.callgrind" 15
+  echo "--- $variant durations: the splitter's costliest functions (callgrind) ---"
+  python3 "$root/bench/report.py" functions "$dir/splitter.callgrind" 12
+  echo
 }
 
-echo "Wall times depend on the machine's load: on a busy machine, rerun and compare."
+echo "Wall times depend on the machine's load: the paired rounds cancel most of it."
 measure random
 measure equal
 
 if [[ $micro != 0 ]]; then
-  echo
   echo "=== microbenchmarks ==="
   TMPDIR=$work "$build/bench/microbench"
+  echo
 fi
 
-echo
-echo "=== summary: median of $runs runs; instructions, system calls and memory of one run ==="
-python3 "$root/bench/report.py" summary "$(IFS=,; echo "${programs[*]}")" "$work/random" "$work/equal"
+echo "=== summary ==="
+python3 "$root/bench/report.py" summary "$work/random" "$work/equal"
