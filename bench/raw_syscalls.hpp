@@ -67,6 +67,7 @@ inline int item_count(const unsigned char* text, long size, int most) {
       "_start:\n"                       \
       "  xor %ebp, %ebp\n"              \
       "  and $-16, %rsp\n"              \
-      "  call " #main_routine "\n"      \
+      "  call " #main_routine           \
+      "\n"                              \
       "  ud2\n"                         \
       ".size _start, .-_start\n")
