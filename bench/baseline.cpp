@@ -25,15 +25,10 @@ extern "C" [[noreturn]] void baseline_main() {
   const long size = syscall3(NR_READ, in, reinterpret_cast<long>(input), sizeof input);
   if (size < 0) exit_group(100);
   const int32_t count = item_count(input, size, MAX_ITEMS);
-  for (int32_t i = 0; i < count; ++i) {
-    answer[i * ANSWER_LINE] = '1';
-    answer[i * ANSWER_LINE + 1] = '\r';
-    answer[i * ANSWER_LINE + 2] = '\n';
-  }
+  const long length = fill_answer(answer, count);
   const long out =
       syscall4(NR_OPENAT, AT_FDCWD, reinterpret_cast<long>("output.txt"), OPEN_WRITE, 0666);
   if (out < 0) exit_group(5);
-  const long length = static_cast<long>(count) * ANSWER_LINE;
   if (syscall3(NR_WRITE, out, reinterpret_cast<long>(answer), length) != length) exit_group(101);
   exit_group(0);
 }

@@ -30,15 +30,10 @@ extern "C" [[noreturn]] void block_floor_main() {
     if (got == 0) break;
   }
   const int32_t count = item_count(input, size, MAX_ITEMS);
-  for (int32_t i = 0; i < count; ++i) {
-    answer[i * ANSWER_LINE] = '1';
-    answer[i * ANSWER_LINE + 1] = '\r';
-    answer[i * ANSWER_LINE + 2] = '\n';
-  }
+  const long length = fill_answer(answer, count);
   const long out =
       syscall4(NR_OPENAT, AT_FDCWD, reinterpret_cast<long>("output.txt"), OPEN_WRITE, 0666);
   if (out < 0) exit_group(5);
-  const long length = static_cast<long>(count) * ANSWER_LINE;
   for (long at = 0; at < length; at += BLOCK) {
     const long part = length - at < BLOCK ? length - at : BLOCK;
     if (syscall3(NR_WRITE, out, reinterpret_cast<long>(answer + at), part) != part) exit_group(101);

@@ -75,14 +75,14 @@ int main(int argc, char** argv) {
   const int batch = std::atoi(argv[2]);
   std::vector<Program> programs;
   for (int i = 3; i < argc; ++i) {
-    const std::string spec = argv[i];
-    const size_t equals = spec.find('='), colon = spec.find(':');
+    const std::string argument = argv[i];
+    const size_t equals = argument.find('='), colon = argument.find(':');
     if (equals == std::string::npos || colon == std::string::npos || colon < equals) {
       std::fprintf(stderr, "paired: not NAME=DIRECTORY:PROGRAM: %s\n", argv[i]);
       return 2;
     }
-    programs.push_back({spec.substr(0, equals), spec.substr(equals + 1, colon - equals - 1),
-                        spec.substr(colon + 1)});
+    programs.push_back({argument.substr(0, equals), argument.substr(equals + 1, colon - equals - 1),
+                        argument.substr(colon + 1)});
   }
   std::vector<std::vector<double>> times(programs.size()), ratios(programs.size());
   for (const Program& p : programs)

@@ -2,33 +2,14 @@
 // a 64-bit model. An overflow ends CONVERT through the run-time error exit;
 // here the exit's system calls are redirected so that it jumps back instead
 // of ending the process, and the exit code must then be 215.
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 
-#include "internal/error.hpp"
-#include "linux/syscalls.hpp"
+#include "caught_exit.hpp"
 #include "reference.hpp"
-#include "runtime/startup.hpp"
-#include "runtime/text.hpp"
 #include "splitter.hpp"
 
 namespace {
-
-std::jmp_buf exit_jump;
-int exit_status = -1;
-
-void exit_to_harness(int status) {
-  exit_status = status;
-  std::longjmp(exit_jump, 1);
-}
-// The exit removes the fault handlers; libFuzzer's own must stay.
-long keep_handlers(int, const void*, void*, unsigned long) {
-  return 0;
-}
-long discard(int, const void*, unsigned long count) {
-  return static_cast<long>(count);
-}
 
 bool in_int32(int64_t x) {
   return x >= INT32_MIN && x <= INT32_MAX;
@@ -64,11 +45,7 @@ bool model(const uint8_t* s, size_t n, int64_t& seconds) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  rt::platform::syscalls.exit_group = exit_to_harness;
-  rt::platform::syscalls.rt_sigaction = keep_handlers;
-  rt::platform::syscalls.write = discard;
-  rt::ISCONSOLE = 1;
-  rt::INITIALIZEUNITS();
+  caughtexit::prepare();
   return 0;
 }
 
@@ -77,17 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const rt::SHORTSTRING text = fuzzref::shortstring(data, size);
   int64_t expected = 0;
   const bool fits = model(data, size, expected);
-  exit_status = -1;
-  if (setjmp(exit_jump) == 0) {
-    const int32_t seconds = CONVERT(text);
+  int32_t seconds = 0;
+  const caughtexit::Ending ending = caughtexit::run([&] { seconds = CONVERT(text); });
+  if (ending.error == 0) {
     fuzzref::require(fits && seconds == expected);
   } else {
-    fuzzref::require(!fits && exit_status == rt::RTE_OVERFLOW);
-    rt::INOUTRES = 0;
-    rt::ERRORADDR = 0;
-    rt::ERRORCODE = 0;
-    rt::EXITCODE = 0;
-    rt::ERRORBASE = 0;
+    fuzzref::require(!fits && ending.error == rt::RTE_OVERFLOW);
   }
   return 0;
 }

@@ -35,20 +35,27 @@ bool readable(const TEXTREC& t) {
   return false;
 }
 
-// The line-end bytes among the eight bytes at `bytes`, the first of them in
-// the lowest place: each byte equal to 10 or 13 leaves its top bit set.
-// Borrows can only flag bytes above a true match, so the lowest flag is exact.
-uint64_t line_ends_in_word(const uint8_t* bytes) {
-  constexpr uint64_t ones = 0x0101010101010101u;
-  constexpr uint64_t highs = 0x8080808080808080u;
+constexpr uint64_t ONES = 0x0101010101010101u;
+constexpr uint64_t HIGHS = ONES * 0x80;
+
+// The eight bytes at `bytes` as a word, the first of them in the lowest place.
+uint64_t word_at(const uint8_t* bytes) {
   uint64_t word;
   __builtin_memcpy(&word, bytes, sizeof word);
 #if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
   word = __builtin_bswap64(word);
 #endif
-  const uint64_t line_feeds = word ^ (ones * 10);
-  const uint64_t returns = word ^ (ones * 13);
-  return (((line_feeds - ones) & ~line_feeds) | ((returns - ones) & ~returns)) & highs;
+  return word;
+}
+
+// The line-end bytes among the eight at `bytes`: each byte equal to 10 or 13
+// leaves its top bit set. Borrows can only flag bytes above a true match, so
+// the lowest flag is exact.
+uint64_t line_ends_in_word(const uint8_t* bytes) {
+  const uint64_t word = word_at(bytes);
+  const uint64_t line_feeds = word ^ (ONES * 10);
+  const uint64_t returns = word ^ (ONES * 13);
+  return (((line_feeds - ONES) & ~line_feeds) | ((returns - ONES) & ~returns)) & HIGHS;
 }
 
 // The offset of the first line-end byte among count bytes, or count; eight
@@ -64,16 +71,11 @@ int32_t line_end_offset(const uint8_t* bytes, int32_t count) {
   return i;
 }
 
-// Flags the bytes below 14 among the eight at `bytes`, the first of them in
-// the lowest place; the borrow test is exact for the lowest flagged byte.
+// Flags the bytes below 14 among the eight at `bytes`; the borrow test is
+// exact for the lowest flagged byte.
 uint64_t control_bytes_in_word(const uint8_t* bytes) {
-  constexpr uint64_t ones = 0x0101010101010101u;
-  uint64_t word;
-  __builtin_memcpy(&word, bytes, sizeof word);
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-  return (word - ones * 14) & ~word & (ones * 0x80);
+  const uint64_t word = word_at(bytes);
+  return (word - ONES * 14) & ~word & HIGHS;
 }
 
 // The common line read, whole, when nothing is pending, the record is open
