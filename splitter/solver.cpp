@@ -301,9 +301,10 @@ RT_ROUTINE SCANS partition_windows(int32_t L, int32_t R, int32_t X) {
       top -= SORT_WINDOW;
       right = top >= 0 ? right_window(top, X) : 1;
     }
+    // Two full windows can only be two just read, since every round below
+    // uses up a stopper of each.
     if (left == ~uint64_t{0} && right == ~uint64_t{0} && top >= base) {
-      // Two full windows, just read, in order: p_k = base + k - 1 and q_k =
-      // top - k + 1.
+      // In order: p_k = base + k - 1 and q_k = top - k + 1.
       if (top - base >= 2 * SORT_WINDOW) {
         // Far enough apart that the loop goes on past them: all 64 swap.
         swap_blocks(items, base, top);
@@ -311,25 +312,31 @@ RT_ROUTINE SCANS partition_windows(int32_t L, int32_t R, int32_t X) {
         left = 0;
         right = 0;
         continue;
-      } else {
-        // The loop swaps them until they meet, which reverses B[base..top],
-        // and ends after the swap in the middle.
-        reverse_entries(items, base, top);
-        const int32_t p = base + (top - base) / 2;
-        return {p + 1, R, top - (top - base) / 2 - 1, 0};
       }
+      // The loop swaps them until they meet, which reverses B[base..top],
+      // and ends after the swap in the middle.
+      reverse_entries(items, base, top);
+      const int32_t p = base + (top - base) / 2;
+      return {p + 1, R, top - (top - base) / 2 - 1, 0};
     }
-    const int32_t p = base + lowest_bit(left);
-    const int32_t q = top - lowest_bit(right);
-    if (p > q) {
-      const int32_t I = p < q_last ? p : q_last;
-      return {I, R, I - 1, 0};
-    }
-    swap_entries(items, p, q);
-    if (p >= q - 1) return {p + 1, R, q - 1, 0};
-    left &= left - 1;
-    right &= right - 1;
-    q_last = q;
+    // Rounds until either window is used up; one test ends the loop, both
+    // when the scans have crossed and when the swap leaves I > J.
+    do {
+      const int32_t p = base + lowest_bit(left);
+      const int32_t q = top - lowest_bit(right);
+      if (p >= q - 1) {
+        if (p > q) {
+          const int32_t I = p < q_last ? p : q_last;
+          return {I, R, I - 1, 0};
+        }
+        swap_entries(items, p, q);
+        return {p + 1, R, q - 1, 0};
+      }
+      swap_entries(items, p, q);
+      left &= left - 1;
+      right &= right - 1;
+      q_last = q;
+    } while (left != 0 && right != 0);
   }
 }
 
