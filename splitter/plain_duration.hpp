@@ -29,6 +29,28 @@ constexpr uint64_t HIGHS = ONES * 0x80;
   return static_cast<int64_t>((digits >> (8 * i)) & 0xFF);
 }
 
+// The commonest shape, h:mm:ss, checked and read in one word: each byte XORed
+// with what it must hold ('0' for a digit, ':' for a colon) leaves 0 to 9 for
+// a digit and 0 for a colon, and exactly then. Adding 0x76 to a digit's byte,
+// or 0x7F to a colon's, sets its top bit when it is larger; no sum of bytes
+// below 0x80 carries into the next byte.
+[[gnu::always_inline]] inline bool seconds_of_clock(const rt::SHORTSTRING& text, int64_t& total) {
+  if (text.LENGTH != 7) return false;
+  uint64_t word;
+  __builtin_memcpy(&word, text.CHARS, sizeof word);  // within the 255 characters
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  constexpr uint64_t SEVEN = 0x00FFFFFFFFFFFFFFu;
+  constexpr uint64_t SHAPE = 0x0030303A30303A30u;  // '0' ':' '0' '0' ':' '0' '0', first lowest
+  constexpr uint64_t LIMITS = 0x0076767F76767F76u;
+  const uint64_t values = (word ^ SHAPE) & SEVEN;
+  if (((values | (values + LIMITS)) & HIGHS & SEVEN) != 0) return false;
+  const uint64_t pairs = values * 10 + (values >> 8);  // byte i: 10 v_i + v_(i+1)
+  total = digit_at(values, 0) * 3600 + digit_at(pairs, 2) * 60 + digit_at(pairs, 5);
+  return true;
+}
+
 // The usual shapes, eight characters at once: h:mm:ss and hh:mm:ss, up to
 // five digits of minutes and two of seconds, or up to eight digits of
 // seconds. The text is moved to the top of a word, '0' filling the bytes
@@ -103,7 +125,10 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // Everything here is inlined into CONVERT, so that it is CONVERT's own code.
 [[gnu::always_inline]] inline bool seconds(const rt::SHORTSTRING& text, int32_t& result) {
   int64_t total = 0;
-  if (!seconds_of_usual(text, total) && !seconds_of_digits(text, total)) return false;
+  if (!seconds_of_clock(text, total) && !seconds_of_usual(text, total) &&
+      !seconds_of_digits(text, total)) {
+    return false;
+  }
   result = static_cast<int32_t>(total);
   return true;
 }
