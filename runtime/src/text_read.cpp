@@ -35,18 +35,9 @@ bool readable(const TEXTREC& t) {
   return false;
 }
 
-constexpr uint64_t ONES = 0x0101010101010101u;
-constexpr uint64_t HIGHS = ONES * 0x80;
-
-// The eight bytes at `bytes` as a word, the first of them in the lowest place.
-uint64_t word_at(const uint8_t* bytes) {
-  uint64_t word;
-  __builtin_memcpy(&word, bytes, sizeof word);
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-  return word;
-}
+using fast::HIGHS;
+using fast::ONES;
+using fast::word_at;
 
 // The line-end bytes among the eight at `bytes`: each byte equal to 10 or 13
 // leaves its top bit set. Borrows can only flag bytes above a true match, so
@@ -69,41 +60,6 @@ int32_t line_end_offset(const uint8_t* bytes, int32_t count) {
   while (i < count && !is_line_end(bytes[i]))
     ++i;
   return i;
-}
-
-// Flags the bytes below 14 among the eight at `bytes`; the borrow test is
-// exact for the lowest flagged byte.
-uint64_t control_bytes_in_word(const uint8_t* bytes) {
-  const uint64_t word = word_at(bytes);
-  return (word - ONES * 14) & ~word & HIGHS;
-}
-
-// The common line read, whole, when nothing is pending, the record is open
-// for reading, and the line's end lies among the next 16 bytes of data,
-// within the capacity: the first byte below 14 there is a line feed or a
-// carriage return (a line with another control byte before its end takes
-// the general steps). Those 16 bytes lie inside the buffer and are copied
-// whole into the string, whose characters past its length are not its text;
-// bytes past the data are stale, so a line end found there does not count.
-[[gnu::always_inline]] inline bool read_short_line(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
-  constexpr int32_t SPAN = 16;
-  if (INOUTRES != 0 || t.MODE != FMINPUT || t.CURSOR > t.RECSIZE - SPAN || capacity < SPAN) {
-    return false;
-  }
-  const uint8_t* next = t.BUFFERREF + t.CURSOR;
-  int32_t end;
-  if (const uint64_t low = control_bytes_in_word(next); low != 0) {
-    end = __builtin_ctzll(low) / 8;
-  } else if (const uint64_t high = control_bytes_in_word(next + 8); high != 0) {
-    end = 8 + __builtin_ctzll(high) / 8;
-  } else {
-    return false;
-  }
-  if (!is_line_end(next[end]) || end >= t.FILLED - t.CURSOR) return false;
-  __builtin_memcpy(s.CHARS, next, SPAN);
-  s.LENGTH = static_cast<uint8_t>(end);
-  t.CURSOR += end;
-  return true;
 }
 
 // Skips whitespace, line ends included; false when the data ends first.
@@ -166,11 +122,9 @@ uint32_t READ_UINT(TEXTREC& t) {
   return value;
 }
 
-namespace {
-
 // A line read by the general steps: the rest of a line that reaches past the
 // buffer, a long one, or any read that may fail.
-[[gnu::noinline]] void read_line(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
+void general::READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
   s.LENGTH = 0;
   if (!readable(t)) return;
   if (capacity > SHORTSTRING_CAPACITY) capacity = SHORTSTRING_CAPACITY;
@@ -194,7 +148,7 @@ namespace {
 }
 
 // A line end skipped by the general steps.
-[[gnu::noinline]] void skip_line(TEXTREC& t) {
+void general::READLN_END(TEXTREC& t) {
   if (!readable(t)) return;
   if (exhausted(t)) {
     t.TRANSFERHOOK(t);
@@ -212,29 +166,6 @@ namespace {
       return;
     }
   }
-}
-
-}  // namespace
-
-void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
-  if (!read_short_line(t, s, capacity)) read_line(t, s, capacity);
-}
-
-void READLN_END(TEXTREC& t) {
-  // The common line end, whole in the buffer: a line feed, or a carriage
-  // return and the byte after it.
-  if (INOUTRES == 0 && t.MODE == FMINPUT && t.FILLED - t.CURSOR >= 2) {
-    const uint8_t c = t.BUFFERREF[t.CURSOR];
-    if (c == 10) {
-      ++t.CURSOR;
-      return;
-    }
-    if (c == 13) {
-      t.CURSOR += t.BUFFERREF[t.CURSOR + 1] == 10 ? 2 : 1;
-      return;
-    }
-  }
-  skip_line(t);
 }
 
 }  // namespace rt

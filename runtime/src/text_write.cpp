@@ -85,30 +85,16 @@ void WRITE_STR(int32_t width, TEXTREC& t, const SHORTSTRING& s) {
   write_text(width, t, s.CHARS, s.LENGTH);
 }
 
-namespace {
-
 // A number written by the general steps.
-[[gnu::noinline]] void write_number(int32_t width, TEXTREC& t, int32_t value) {
+void general::WRITE_SINT(int32_t width, TEXTREC& t, int32_t value) {
   if (INOUTRES != 0) return;
   SHORTSTRING text;
   INT_STR(value, text);
   write_text(width, t, text.CHARS, text.LENGTH);
 }
 
-}  // namespace
-
-void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value) {
-  // A single digit with no padding, where the buffer has room for it: the
-  // answer's every line.
-  if (static_cast<uint32_t>(value) <= 9 && width <= 1 && INOUTRES == 0 && t.MODE == FMOUTPUT &&
-      t.CURSOR < t.RECSIZE) {
-    t.BUFFERREF[t.CURSOR++] = static_cast<uint8_t>('0' + value);
-    return;
-  }
-  write_number(width, t, value);
-}
-
-void WRITELN_END(TEXTREC& t) {
+// A line end written by the general steps, then the flush of a device.
+void general::WRITELN_END(TEXTREC& t) {
   if (!writable(t)) return;
   WRITEBUFFER(t, EOL, sizeof EOL);
   if (t.FLUSHHOOK != nullptr) t.FLUSHHOOK(t);

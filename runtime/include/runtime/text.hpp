@@ -23,6 +23,9 @@ constexpr int32_t FMOUTPUT = 0xD7B2;
 constexpr int32_t TEXTRECBUFSIZE = 256;
 constexpr int32_t TEXTRECNAMESIZE = 256;
 
+// The line end that WRITELN_END writes: carriage return, line feed.
+inline constexpr uint8_t EOL[2] = {13, 10};
+
 struct TEXTREC {
   int32_t HANDLE;  // UNUSEDHANDLE when there is none
   int32_t MODE;
@@ -53,12 +56,11 @@ void CLOSE(TEXTREC& t);
 
 int32_t READ_SINT(TEXTREC& t);
 uint32_t READ_UINT(TEXTREC& t);
-void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity);
-void READLN_END(TEXTREC& t);
 
-void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value);
 void WRITE_STR(int32_t width, TEXTREC& t, const SHORTSTRING& s);
-void WRITELN_END(TEXTREC& t);
 void WRITE_END(TEXTREC& t);
 
 }  // namespace rt
+
+// READ_STRING, READLN_END, WRITE_SINT and WRITELN_END.
+#include "runtime/text_inline.hpp"

@@ -10,9 +10,6 @@
 
 namespace rt {
 
-// The line end that WRITELN_END writes: carriage return, line feed.
-inline constexpr uint8_t EOL[2] = {13, 10};
-
 // I/O result numbers the facility sets itself.
 constexpr uint16_t IO_DISK_WRITE = 101;
 constexpr uint16_t IO_NOT_OPEN = 103;
