@@ -63,18 +63,21 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // stale, so a line end found there does not count.
 [[gnu::always_inline]] inline void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
   constexpr int32_t SPAN = 16;
-  if (INOUTRES == 0 && t.MODE == FMINPUT && t.CURSOR <= t.RECSIZE - SPAN && capacity >= SPAN) {
-    const uint8_t* next = t.BUFFERREF + t.CURSOR;
+  // The cursor is read once: the copy into the string may, for all the
+  // compiler knows, write the record.
+  const int32_t cursor = t.CURSOR;
+  if (INOUTRES == 0 && t.MODE == FMINPUT && cursor <= t.RECSIZE - SPAN && capacity >= SPAN) {
+    const uint8_t* next = t.BUFFERREF + cursor;
     int32_t end = -1;
     if (const uint64_t low = fast::control_bytes_in_word(next); low != 0) {
       end = fast::first_flagged(low);
     } else if (const uint64_t high = fast::control_bytes_in_word(next + 8); high != 0) {
       end = 8 + fast::first_flagged(high);
     }
-    if (end >= 0 && (next[end] == 10 || next[end] == 13) && end < t.FILLED - t.CURSOR) {
+    if (end >= 0 && (next[end] == 10 || next[end] == 13) && end < t.FILLED - cursor) {
       __builtin_memcpy(s.CHARS, next, SPAN);
       s.LENGTH = static_cast<uint8_t>(end);
-      t.CURSOR += end;
+      t.CURSOR = cursor + end;
       return;
     }
   }
@@ -84,14 +87,21 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // A line end whole in the buffer: a line feed, or a carriage return and the
 // byte after it.
 [[gnu::always_inline]] inline void READLN_END(TEXTREC& t) {
-  if (INOUTRES == 0 && t.MODE == FMINPUT && t.FILLED - t.CURSOR >= 2) {
-    const uint8_t c = t.BUFFERREF[t.CURSOR];
+  const int32_t cursor = t.CURSOR;
+  if (INOUTRES == 0 && t.MODE == FMINPUT && t.FILLED - cursor >= 2) {
+    const uint8_t c = t.BUFFERREF[cursor];
     if (c == 10) {
-      ++t.CURSOR;
+      t.CURSOR = cursor + 1;
       return;
     }
     if (c == 13) {
-      t.CURSOR += t.BUFFERREF[t.CURSOR + 1] == 10 ? 2 : 1;
+      // A branch, not a computed step: the next line's reads need not wait
+      // for this byte when the line ends are all alike.
+      if (__builtin_expect(t.BUFFERREF[cursor + 1] == 10, 1)) {
+        t.CURSOR = cursor + 2;
+      } else {
+        t.CURSOR = cursor + 1;
+      }
       return;
     }
   }
