@@ -23,6 +23,9 @@ for workflow in "${workflows[@]}"; do
     failed=$((failed + 1))
   fi
   tests=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\)$/\2 tests, \1 failed/p' "$log" | tail -n 1)
+  # Skipped tests count as passed in CTest's own line: say how many there were.
+  skipped=$(grep -c '^[[:space:]]*[0-9]* - .* (Skipped)$' "$log" || true)
+  ((skipped == 0)) || tests+=", $skipped skipped"
   summary+=("$workflow ${verdict} (${tests:-no tests run}, $((SECONDS - began)) s)")
 done
 
