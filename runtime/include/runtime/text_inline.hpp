@@ -43,13 +43,7 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 
 // The offset of the lowest flagged byte of a word that has one.
 [[gnu::always_inline]] inline int32_t first_flagged(uint64_t flags) {
-#if UINTPTR_MAX > 0xFFFFFFFFu
   return __builtin_ctzll(flags) / 8;
-#else
-  const uint32_t low = static_cast<uint32_t>(flags);
-  return low != 0 ? __builtin_ctz(low) / 8
-                  : 4 + __builtin_ctz(static_cast<uint32_t>(flags >> 32)) / 8;
-#endif
 }
 
 }  // namespace fast
