@@ -251,9 +251,9 @@ RT_ROUTINE SCANS partition_small(int32_t L, int32_t R, int32_t X) {
   uint64_t left = (~above & 0xFFFFFFFF) | uint64_t{static_cast<uint32_t>(R)} << 32;
   uint64_t right = ~below & ~uint64_t{0} << (15 - (R - L));
   // The rounds run without branches; once the scans have crossed, a round
-  // swaps B[max(q, L)] with itself. Most parts need no more than three, and
-  // a loop with a branch only runs the rest. Over
-  // the rounds, the least 2 max(p_k, q_k) + [p_k = q_k] is 2 p_(K+1) or
+  // swaps B[max(q, L)] with itself. Two are run in any case, and a loop
+  // with a branch runs the rest, which fewer parts need than a third round
+  // would cost the others. Over the rounds, the least 2 max(p_k, q_k) + [p_k = q_k] is 2 p_(K+1) or
   // 2 q_K + [p_K = q_K], whichever is smaller: twice the smaller of p_(K+1)
   // and q_K, and one more after a swap of an entry with itself.
   int32_t least = 2 * (L + 16);
@@ -270,7 +270,6 @@ RT_ROUTINE SCANS partition_small(int32_t L, int32_t R, int32_t X) {
     left &= left - 1;
     right &= right - 1;
   };
-  round();
   round();
   round();
   while (low < high - 1)
