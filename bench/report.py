@@ -78,9 +78,9 @@ def verdict(ok):
 
 
 def summary(dirs):
-    # "over floor" is a program's median less the floor's: its own work, in
-    # time, which depends far less on the machine's system-call costs than
-    # the ratio does.
+    # "over floor" is a program's own work in time: its paired ratio less 1,
+    # times the floor's median. It depends far less on what the machine's
+    # system calls cost than the ratio does.
     line = "%-8s %-12s %10s %9s %10s %13s %12s %9s %9s"
     print(line % ("task", "program", "median us", "x floor", "over floor", "instructions",
                   "mispredicts", "syscalls", "peak KiB"))
@@ -94,7 +94,7 @@ def summary(dirs):
             ir, bcm = callgrind(dir, p)
             calls, kib = system_calls(dir, p), peak(dir, p)
             figures[task, p] = (ratio, bcm, calls, kib)
-            print(line % (task, p, "%.1f" % us, "%.2f" % ratio, "%.1f" % (us - floor_us),
+            print(line % (task, p, "%.1f" % us, "%.2f" % ratio, "%.1f" % ((ratio - 1) * floor_us),
                           format(ir, ","), format(bcm, ","), calls, kib))
     print()
     print("Budgets (x floor: the median of the paired ratios to the block floor):")
