@@ -100,7 +100,7 @@ void invalid_number() {
 }  // namespace
 
 void FILEREADFUNC(TEXTREC& t) {
-  t.FILLED = DO_READ(t.HANDLE, t.BUFFERREF, t.RECSIZE);
+  t.FILLED = DO_READ(t.HANDLE, reinterpret_cast<uint8_t*>(t.BUFFERREF), t.RECSIZE);
   t.CURSOR = 0;
 }
 
@@ -135,7 +135,7 @@ void general::READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
       if (exhausted(t)) break;
     }
     // Copy up to the line end, the string's capacity or the buffer's end.
-    const uint8_t* next = t.BUFFERREF + t.CURSOR;
+    const uint8_t* next = reinterpret_cast<const uint8_t*>(t.BUFFERREF) + t.CURSOR;
     const int32_t available = t.FILLED - t.CURSOR;
     const int32_t room = capacity - length;
     const int32_t count = line_end_offset(next, available < room ? available : room);

@@ -35,7 +35,7 @@ bool writable(const TEXTREC& t) {
     WRITEBUFFER_SPILL(t, bytes, count);
     return;
   }
-  uint8_t* destination = t.BUFFERREF + t.CURSOR;
+  BUFFERBYTE* destination = t.BUFFERREF + t.CURSOR;
   for (int32_t i = 0; i < count; ++i)
     destination[i] = bytes[i];
   t.CURSOR += count;
@@ -76,7 +76,7 @@ void INT_STR(int32_t value, SHORTSTRING& s) {
 }  // namespace
 
 void FILEWRITEFUNC(TEXTREC& t) {
-  const int32_t written = DO_WRITE(t.HANDLE, t.BUFFERREF, t.CURSOR);
+  const int32_t written = DO_WRITE(t.HANDLE, reinterpret_cast<const uint8_t*>(t.BUFFERREF), t.CURSOR);
   if (written != t.CURSOR) INOUTRES = IO_DISK_WRITE;
   t.CURSOR = 0;  // bytes that were not written are dropped
 }

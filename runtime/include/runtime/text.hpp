@@ -26,19 +26,25 @@ constexpr int32_t TEXTRECNAMESIZE = 256;
 // The line end that WRITELN_END writes: carriage return, line feed.
 inline constexpr uint8_t EOL[2] = {13, 10};
 
+// A byte of a record's buffer. It is a type of its own, which no other field
+// of the record has, so that the compiler knows that a store into the buffer
+// leaves the cursor and the rest unchanged; through a char or an unsigned
+// char, a store might change anything.
+using BUFFERBYTE = char8_t;
+
 struct TEXTREC {
   int32_t HANDLE;  // UNUSEDHANDLE when there is none
   int32_t MODE;
   int32_t RECSIZE;  // the buffer's size
   int32_t CURSOR;   // reading: next byte to hand out; writing: bytes waiting
   int32_t FILLED;   // reading: valid bytes in the buffer
-  uint8_t* BUFFERREF;
+  BUFFERBYTE* BUFFERREF;
   TEXTHOOK OPENHOOK;
   TEXTHOOK TRANSFERHOOK;  // fill when reading, drain when writing
   TEXTHOOK FLUSHHOOK;     // after a line end or a write statement; none on disk files
   TEXTHOOK CLOSEHOOK;
   char NAME[TEXTRECNAMESIZE];  // at most 255 characters and a zero byte
-  uint8_t BUFFER[TEXTRECBUFSIZE];
+  BUFFERBYTE BUFFER[TEXTRECBUFSIZE];
 };
 using TEXT = TEXTREC;
 

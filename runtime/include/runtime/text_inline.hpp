@@ -61,7 +61,7 @@ constexpr uint64_t HIGHS = ONES * 0x80;
   // compiler knows, write the record.
   const int32_t cursor = t.CURSOR;
   if (INOUTRES == 0 && t.MODE == FMINPUT && cursor <= t.RECSIZE - SPAN && capacity >= SPAN) {
-    const uint8_t* next = t.BUFFERREF + cursor;
+    const uint8_t* next = reinterpret_cast<const uint8_t*>(t.BUFFERREF) + cursor;
     int32_t end = -1;
     if (const uint64_t low = fast::control_bytes_in_word(next); low != 0) {
       end = fast::first_flagged(low);
@@ -104,9 +104,11 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 
 // A single digit with no padding, where the buffer has room for it.
 [[gnu::always_inline]] inline void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value) {
+  const int32_t cursor = t.CURSOR;
   if (static_cast<uint32_t>(value) <= 9 && width <= 1 && INOUTRES == 0 && t.MODE == FMOUTPUT &&
-      t.CURSOR < t.RECSIZE) {
-    t.BUFFERREF[t.CURSOR++] = static_cast<uint8_t>('0' + value);
+      cursor < t.RECSIZE) [[likely]] {
+    t.BUFFERREF[cursor] = static_cast<BUFFERBYTE>('0' + value);
+    t.CURSOR = cursor + 1;
     return;
   }
   general::WRITE_SINT(width, t, value);
@@ -115,10 +117,12 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // A carriage return and a line feed, where the buffer has room for both and
 // the record has nothing to flush after a line (a disk file).
 [[gnu::always_inline]] inline void WRITELN_END(TEXTREC& t) {
-  if (INOUTRES == 0 && t.MODE == FMOUTPUT && t.RECSIZE - t.CURSOR >= 2 && t.FLUSHHOOK == nullptr) {
-    t.BUFFERREF[t.CURSOR] = EOL[0];
-    t.BUFFERREF[t.CURSOR + 1] = EOL[1];
-    t.CURSOR += 2;
+  const int32_t cursor = t.CURSOR;
+  if (INOUTRES == 0 && t.MODE == FMOUTPUT && t.RECSIZE - cursor >= 2 && t.FLUSHHOOK == nullptr)
+      [[likely]] {
+    t.BUFFERREF[cursor] = EOL[0];
+    t.BUFFERREF[cursor + 1] = EOL[1];
+    t.CURSOR = cursor + 2;
     return;
   }
   general::WRITELN_END(t);
