@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "deepening.hpp"
 #include "literal_sort.hpp"
 #include "report.hpp"
 #include "sort_run.hpp"
@@ -72,21 +73,6 @@ const char* name(Kind kind) {
   return names[static_cast<int>(kind)];
 }
 
-// Durations such that at every level the middle element of the part still
-// to sort is its longest item: the partition swaps it to the front and the
-// rest is sorted one level deeper (as in the splitter's depth test).
-std::vector<int32_t> deepening(int32_t count) {
-  std::vector<int32_t> at_slot(count + 1);
-  std::iota(at_slot.begin(), at_slot.end(), 0);
-  std::vector<int32_t> duration(count + 1);
-  for (int32_t low = 1; low <= count; ++low) {
-    const int32_t middle = (low + count) / 2;
-    duration[at_slot[middle]] = 100000 - low;
-    std::swap(at_slot[low], at_slot[middle]);
-  }
-  return std::vector<int32_t>(duration.begin() + 1, duration.end());
-}
-
 std::vector<int32_t> values(Kind kind, int32_t n, Random& random) {
   std::vector<int32_t> v(n);
   const int32_t extremes[] = {INT32_MIN, INT32_MAX, -1, 0, 1, INT32_MIN + 1, INT32_MAX - 1};
@@ -127,7 +113,7 @@ std::vector<int32_t> values(Kind kind, int32_t n, Random& random) {
         break;
     }
   }
-  if (kind == Kind::kDeepening) v = deepening(n);
+  if (kind == Kind::kDeepening) v = testsupport::deepening_durations(n);
   return v;
 }
 
@@ -297,8 +283,9 @@ TEST_F(SortDifferential, BoundsOutsideThePart) {
 TEST_F(SortDifferential, DeepeningOrders) {
   Random random(5);
   for (int32_t n : {17, 64, 65, 129, 1000, 2500, NSIZE}) {
-    ASSERT_TRUE(SortsAlike(task(deepening(n)), 1, n)) << n;
-    ASSERT_TRUE(SortsAlike(part_of(NSIZE + 1 - n, deepening(n), random), NSIZE + 1 - n, NSIZE))
+    ASSERT_TRUE(SortsAlike(task(testsupport::deepening_durations(n)), 1, n)) << n;
+    ASSERT_TRUE(SortsAlike(part_of(NSIZE + 1 - n, testsupport::deepening_durations(n), random),
+                           NSIZE + 1 - n, NSIZE))
         << n << " at the end of B";
   }
 }

@@ -8,27 +8,14 @@
 #include <sstream>
 #include <string>
 
+#include "deepening.hpp"
 #include "splitter_run.hpp"
 
 namespace {
 
 using namespace splittertest;
 
-// Durations in input order such that at every level the middle element of the
-// part still to sort is its longest item. The partition then swaps it to the
-// front and sorts the remaining count - 1 items one level deeper.
-std::vector<int> deepening_durations(int count) {
-  std::vector<int> at_slot(count + 1);  // which input position sits in each slot
-  std::iota(at_slot.begin(), at_slot.end(), 0);
-  std::vector<int> duration(count + 1);
-  for (int low = 1; low <= count; ++low) {
-    const int middle = (low + count) / 2;
-    duration[at_slot[middle]] = 100000 - low;
-    std::swap(at_slot[low], at_slot[middle]);
-  }
-  duration.erase(duration.begin());
-  return duration;
-}
+using testsupport::deepening_durations;
 
 std::string task(int minutes, const std::vector<int>& durations) {
   std::string input = std::to_string(minutes) + "\n" + std::to_string(durations.size()) + "\n";
