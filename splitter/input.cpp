@@ -1,6 +1,7 @@
 // Reading the task from "input.txt" and converting durations to seconds.
 #include "plain_duration.hpp"
 #include "runtime/text.hpp"
+#include "runtime/text_lines.hpp"
 #include "splitter.hpp"
 
 using namespace rt;
@@ -20,6 +21,27 @@ namespace {
     P = CHECKED_SUB(P, 1);
   }
   return value;
+}
+
+// The item lines from I on that lie in the buffer in the commonest shape,
+// h:mm:ss, read and converted with no call and no check that could fail:
+// such a line reads and converts as the statements would, and I stays
+// within N and B. Returns the index of the first line left to the loop.
+// A routine of its own, so that what it keeps in registers does not grow
+// INIT's frame, under which SORT recurses.
+[[gnu::noinline]] int32_t read_clock_lines(TEXT& F, int32_t I) {
+  SOMETYPE* const items = &B[0];
+  const int32_t last = N < NSIZE ? N : NSIZE;
+  rt::fast::read_short_lines(F, [&](const uint8_t* line, int32_t length) {
+    int64_t seconds;
+    if (I > last || length != 7 || !plain::seconds_of_clock_word(rt::fast::word_at(line), seconds))
+      return false;
+    items[I].VALUE = static_cast<int32_t>(seconds);
+    items[I].INDEX = I;
+    ++I;
+    return true;
+  });
+  return I;
 }
 
 }  // namespace
@@ -51,7 +73,10 @@ void INIT() {
   N = READ_SINT(F);
   READLN_END(F);
   INT_IOCHECK();
-  for (int32_t I = 1; I <= N; ++I) {  // stops at 5011 by the range check, long before wrapping
+  // Stops at 5011 by the range check, long before wrapping.
+  for (int32_t I = 1; I <= N; ++I) {
+    I = read_clock_lines(F, I);
+    if (I > N) break;
     READ_STRING(F, MSTR, SHORTSTRING_CAPACITY);
     READLN_END(F);
     INT_IOCHECK();

@@ -34,6 +34,25 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // a digit and 0 for a colon, and exactly then. Adding 0x76 to a digit's byte,
 // or 0x7F to a colon's, sets its top bit when it is larger; no sum of bytes
 // below 0x80 carries into the next byte.
+// `word` holds the text's first eight characters, the first lowest; the
+// eighth is not the text's.
+[[gnu::always_inline]] inline bool seconds_of_clock_word(uint64_t word, int64_t& total) {
+  constexpr uint64_t SEVEN = 0x00FFFFFFFFFFFFFFu;
+  constexpr uint64_t SHAPE = 0x0030303A30303A30u;  // '0' ':' '0' '0' ':' '0' '0', first lowest
+  constexpr uint64_t LIMITS = 0x0076767F76767F76u;
+  const uint64_t values = (word ^ SHAPE) & SEVEN;
+  if (((values | (values + LIMITS)) & HIGHS & SEVEN) != 0) return false;
+  // Byte i of `pairs` is 10 v_i + v_(i+1): 10 h in byte 0 (the colon after
+  // it is 0), the minutes in byte 2, the seconds in byte 5. One product then
+  // sums 360, 60 and 1 times them in bits 40 to 55 (at most 38,439), from
+  // terms that land there exactly; every other term lies below bit 38 or
+  // from bit 56 up.
+  const uint64_t pairs = (values * 10 + (values >> 8)) & 0x0000FF0000FF00FFu;
+  constexpr uint64_t WEIGHTS = (uint64_t{360} << 40) + (uint64_t{60} << 24) + 1;
+  total = static_cast<int64_t>(((pairs * WEIGHTS) >> 40) & 0xFFFF);
+  return true;
+}
+
 [[gnu::always_inline]] inline bool seconds_of_clock(const rt::SHORTSTRING& text, int64_t& total) {
   if (text.LENGTH != 7) return false;
   uint64_t word;
@@ -41,14 +60,7 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 #if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
   word = __builtin_bswap64(word);
 #endif
-  constexpr uint64_t SEVEN = 0x00FFFFFFFFFFFFFFu;
-  constexpr uint64_t SHAPE = 0x0030303A30303A30u;  // '0' ':' '0' '0' ':' '0' '0', first lowest
-  constexpr uint64_t LIMITS = 0x0076767F76767F76u;
-  const uint64_t values = (word ^ SHAPE) & SEVEN;
-  if (((values | (values + LIMITS)) & HIGHS & SEVEN) != 0) return false;
-  const uint64_t pairs = values * 10 + (values >> 8);  // byte i: 10 v_i + v_(i+1)
-  total = digit_at(values, 0) * 3600 + digit_at(pairs, 2) * 60 + digit_at(pairs, 5);
-  return true;
+  return seconds_of_clock_word(word, total);
 }
 
 // The usual shapes, eight characters at once: h:mm:ss and hh:mm:ss, up to

@@ -1,10 +1,12 @@
-// The inline line reads and writes against the general steps alone: the same
-// strings, the same record state after every call, the same bytes written.
+// The inline line reads and writes, and the runs of lines taken in the
+// buffer, against the general steps alone: the same strings, the same record
+// state after every call, the same bytes written.
 #include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "runtime/text_lines.hpp"
 #include "text_fixture.hpp"
 
 namespace {
@@ -101,6 +103,90 @@ TEST_F(InlinePathTest, LineReadsMatchTheGeneralSteps) {
   }
 }
 
+// The lines of the whole text with the record's state after each, read by
+// the general steps alone, or by runs of lines in the buffer that take each
+// line the seeded choice accepts, the statements reading the line that ends
+// a run; the state is known after a statement and at the end of a run.
+struct Line {
+  std::string text;
+  bool state_known;
+  Snapshot state;
+};
+std::vector<Line> read_lines(TEXT& t, const std::string& text, uint32_t seed, bool general_only) {
+  pipe = {text, 0, std::mt19937(seed)};
+  t.TRANSFERHOOK = fill_from_pipe;
+  t.CURSOR = 0;
+  t.FILLED = 0;
+  std::mt19937 choice(seed);
+  std::vector<Line> lines;
+  const auto state = [&] { return Snapshot{"", t.CURSOR, t.FILLED, INOUTRES}; };
+  while (lines.size() < 300) {
+    if (!general_only) {
+      const size_t before = lines.size();
+      fast::read_short_lines(t, [&](const uint8_t* line, int32_t length) {
+        if (choice() % 8 == 0 || lines.size() == 300) return false;
+        lines.push_back({std::string(reinterpret_cast<const char*>(line), length), false, {}});
+        return true;
+      });
+      if (lines.size() > before) {
+        lines.back().state_known = true;
+        lines.back().state = state();
+        continue;
+      }
+    }
+    SHORTSTRING s{};
+    general::READ_STRING(t, s, SHORTSTRING_CAPACITY);
+    general::READLN_END(t);
+    lines.push_back({std::string(s.CHARS, s.LENGTH), true, state()});
+  }
+  return lines;
+}
+
+TEST_F(InlinePathTest, RunsOfLinesReadAsTheGeneralSteps) {
+  std::mt19937 random(13);
+  for (int round = 0; round < 300; ++round) {
+    const std::string text = random_text(random);
+    const uint32_t seed = random();
+    SCOPED_TRACE(testing::Message() << "round " << round);
+    open_reading("");
+    std::fill(std::begin(t.BUFFER), std::end(t.BUFFER), '\n');
+    const std::vector<Line> runs = read_lines(t, text, seed, false);
+    std::fill(std::begin(t.BUFFER), std::end(t.BUFFER), '\n');
+    const std::vector<Line> general_lines = read_lines(t, text, seed, true);
+    ASSERT_EQ(runs.size(), general_lines.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+      ASSERT_EQ(runs[i].text, general_lines[i].text) << "line " << i;
+      if (runs[i].state_known) {
+        ASSERT_EQ(runs[i].state, general_lines[i].state) << "line " << i;
+      }
+    }
+  }
+}
+
+// A pending result, or a record not open for the operation, takes no line.
+TEST_F(InlinePathTest, RunsTakeNothingFromARecordInTheWrongState) {
+  const auto take_all = [](const uint8_t*, int32_t) { return true; };
+  open_reading("1:00:00\r\n2:00:00\r\n3:00:00\r\n");
+  EXPECT_EQ(read_line(), "1:00:00");
+  const int32_t cursor = t.CURSOR;
+  INOUTRES = 159;
+  fast::read_short_lines(t, take_all);
+  EXPECT_EQ(t.CURSOR, cursor);
+  INOUTRES = 0;
+  fast::read_short_lines(t, take_all);
+  EXPECT_EQ(t.CURSOR, t.FILLED);
+  const int32_t ones[] = {1, 1, 1};
+  EXPECT_EQ(fast::write_digit_lines(t, ones, 3), 0);
+  open_writing();
+  fast::read_short_lines(t, take_all);
+  EXPECT_EQ(t.CURSOR, 0);
+  INOUTRES = 159;
+  EXPECT_EQ(fast::write_digit_lines(t, ones, 3), 0);
+  INOUTRES = 0;
+  EXPECT_EQ(fast::write_digit_lines(t, ones, 3), 3);
+  EXPECT_EQ(t.CURSOR, 9);
+}
+
 // Numbers of one digit and others, widths, and line ends, into a file.
 void write_all(TEXT& t, const std::vector<int32_t>& values, bool general_only) {
   for (size_t i = 0; i < values.size(); ++i) {
@@ -135,6 +221,57 @@ TEST_F(InlinePathTest, NumberAndLineEndWritesMatchTheGeneralSteps) {
     write_all(t, values, true);
     close_quietly();
     ASSERT_EQ(inline_bytes, written());
+  }
+}
+
+// Halves as the answer writes them: runs of one-digit lines in the buffer,
+// with the statements writing each number that ends a run, against the
+// statements alone. The record is a disk file, or one with a flush after
+// every line, which the runs leave to the statements.
+void write_halves(TEXT& t, const std::vector<int32_t>& values, bool general_only) {
+  const int32_t count = static_cast<int32_t>(values.size());
+  for (int32_t i = 0; i < count; ++i) {
+    if (!general_only) i += fast::write_digit_lines(t, values.data() + i, count - i);
+    if (i == count) break;
+    general::WRITE_SINT(0, t, values[static_cast<size_t>(i)]);
+    general::WRITELN_END(t);
+  }
+}
+
+int flushes = 0;
+void count_flush(TEXTREC&) {
+  ++flushes;
+}
+
+TEST_F(InlinePathTest, RunsOfDigitLinesWriteAsTheGeneralSteps) {
+  std::mt19937 random(17);
+  for (int round = 0; round < 60; ++round) {
+    std::vector<int32_t> values;
+    const int count = static_cast<int>(random() % 400);
+    for (int i = 0; i < count; ++i) {
+      const uint32_t kind = random() % 16;
+      values.push_back(kind < 13   ? 1 + static_cast<int32_t>(random() % 2)
+                       : kind < 14 ? static_cast<int32_t>(random() % 10)
+                       : kind < 15 ? static_cast<int32_t>(random() % 30) - 10
+                                   : INT32_MIN);
+    }
+    for (const bool flushing : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "round " << round << (flushing ? ", flushing" : ""));
+      std::string tails[2];
+      int flush_counts[2];
+      for (const bool general_only : {false, true}) {
+        open_writing();
+        flushes = 0;
+        if (flushing) t.FLUSHHOOK = count_flush;
+        write_halves(t, values, general_only);
+        flush_counts[general_only] = flushes;
+        t.FLUSHHOOK = nullptr;
+        close_quietly();
+        tails[general_only] = written();
+      }
+      ASSERT_EQ(tails[0], tails[1]);
+      ASSERT_EQ(flush_counts[0], flush_counts[1]);
+    }
   }
 }
 
