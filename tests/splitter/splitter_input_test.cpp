@@ -66,6 +66,11 @@ TEST(SplitterInput, AtMost5010Items) {
   // Line 5011 is read, and its index fails before its overflowing text is
   // converted.
   ExpectError("200\n5011\n" + repeat("1\n", 5010) + "0000000000\n", 201, kInInit);
+  // The same in the commonest shape, h:mm:ss, and with a line after the last
+  // item, which is not read.
+  ExpectAnswer("200\r\n5010\r\n" + repeat("0:00:01\r\n", 5009) + "1:40:00\r\n9:99:99\r\n",
+               repeat("2\r\n", 5009) + "1\r\n");
+  ExpectError("200\r\n5011\r\n" + repeat("0:00:01\r\n", 5011), 201, kInInit);
 }
 
 TEST(SplitterInput, LongItemLineKeepsItsFirst255Characters) {
