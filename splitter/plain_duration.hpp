@@ -35,13 +35,14 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // or 0x7F to a colon's, sets its top bit when it is larger; no sum of bytes
 // below 0x80 carries into the next byte.
 // `word` holds the text's first eight characters, the first lowest; the
-// eighth is not the text's.
+// eighth is not the text's, and its byte is left as it is: no test reads its
+// top bit, and in the sums below it only reaches upwards.
 [[gnu::always_inline]] inline bool seconds_of_clock_word(uint64_t word, int64_t& total) {
-  constexpr uint64_t SEVEN = 0x00FFFFFFFFFFFFFFu;
   constexpr uint64_t SHAPE = 0x0030303A30303A30u;  // '0' ':' '0' '0' ':' '0' '0', first lowest
   constexpr uint64_t LIMITS = 0x0076767F76767F76u;
-  const uint64_t values = (word ^ SHAPE) & SEVEN;
-  if (((values | (values + LIMITS)) & HIGHS & SEVEN) != 0) return false;
+  constexpr uint64_t SEVEN_HIGHS = HIGHS >> 8;
+  const uint64_t values = word ^ SHAPE;
+  if (((values | (values + LIMITS)) & SEVEN_HIGHS) != 0) return false;
   // Byte i of `pairs` is 10 v_i + v_(i+1): 10 h in byte 0 (the colon after
   // it is 0), the minutes in byte 2, the seconds in byte 5. One product then
   // sums 360, 60 and 1 times them in bits 40 to 55 (at most 38,439), from

@@ -25,7 +25,7 @@ template <typename TAKE>
   if (INOUTRES != 0 || t.MODE != FMINPUT) return;
   const uint8_t* const bytes = reinterpret_cast<const uint8_t*>(t.BUFFERREF);
   const int32_t last = t.RECSIZE - SPAN;
-  const int32_t filled = t.FILLED;
+  const int32_t last_end = t.FILLED - 2;  // the last place a line end may be
   int32_t cursor = t.CURSOR;
   while (cursor <= last) {
     const uint8_t* const next = bytes + cursor;
@@ -38,7 +38,7 @@ template <typename TAKE>
     } else {
       break;
     }
-    if (filled - cursor - end < 2) break;
+    if (cursor + end > last_end) break;
     int32_t after;
     if (next[end] == 10) {
       after = end + 1;
