@@ -1,8 +1,9 @@
 // Microbenchmarks of the splitter's hot paths on a task of the maximum size:
-// number and line reads through the text-file buffer over real files, CONVERT
-// on typical durations and on every item of the task, SORT of the items, and
-// the answer's line writes. Each benchmark checks what it computed and
-// reports an error instead of a time when the result is wrong.
+// number and line reads through the text-file buffer, over real files or
+// from memory, by statements or in runs in the buffer; CONVERT on typical
+// durations and on every item of the task; SORT of the items; the answer's
+// line writes, likewise; and the whole run. Each benchmark checks what it
+// computed and reports an error instead of a time when the result is wrong.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "runtime/text.hpp"
+#include "runtime/text_lines.hpp"
 #include "splitter.hpp"
 
 namespace {
@@ -153,9 +155,10 @@ void fill_from_memory(rt::TEXTREC& t) {
   t.CURSOR = 0;
 }
 
-// The task file as INIT reads it: two numbers, then every item line as text;
-// from the file, or from memory.
-void read_task_lines(benchmark::State& state, bool from_memory) {
+// The task file as read by statements: two numbers, then every item line as
+// text; from the file, or from memory. Or with the item lines taken in runs
+// in the buffer, as INIT takes them, and by statements where a run ends.
+void read_task_lines(benchmark::State& state, bool from_memory, bool runs = false) {
   int64_t characters = 0;
   int32_t count = 0;
   for (auto _ : state) {
@@ -175,6 +178,15 @@ void read_task_lines(benchmark::State& state, bool from_memory) {
     rt::READLN_END(f);
     characters = 0;
     for (int32_t i = 0; i < count; ++i) {
+      if (runs) {
+        rt::fast::read_short_lines(f, [&](const uint8_t*, int32_t length) {
+          if (i == count) return rt::fast::LINE::LEAVE;
+          characters += length;
+          ++i;
+          return rt::fast::LINE::TAKE;
+        });
+        if (i == count) break;
+      }
       rt::READ_STRING(f, line, rt::SHORTSTRING_CAPACITY);
       rt::READLN_END(f);
       characters += line.LENGTH;
@@ -199,6 +211,11 @@ void BM_READ_STRING_memory(benchmark::State& state) {
   read_task_lines(state, true);
 }
 BENCHMARK(BM_READ_STRING_memory);
+
+void BM_READ_LINES_runs_memory(benchmark::State& state) {
+  read_task_lines(state, true, true);
+}
+BENCHMARK(BM_READ_LINES_runs_memory);
 
 // --- CONVERT -------------------------------------------------------------------
 
@@ -306,7 +323,12 @@ void drain_to_memory(rt::TEXTREC& t) {
   t.CURSOR = 0;
 }
 
-void BM_WRITE_SINT_memory(benchmark::State& state) {
+// The task's halves in turn, by statements, or in runs in the buffer as SAVE
+// writes them, and by statements where a run ends.
+void write_halves_to_memory(benchmark::State& state, bool runs) {
+  std::vector<int32_t> halves;
+  for (int32_t i = 1; i <= ITEMS; ++i)
+    halves.push_back(1 + (i & 1));
   sink.reserve(4 * ITEMS);
   for (auto _ : state) {
     rt::TEXT f;
@@ -314,8 +336,10 @@ void BM_WRITE_SINT_memory(benchmark::State& state) {
     rt::REWRITE(f);
     f.TRANSFERHOOK = drain_to_memory;
     sink.clear();
-    for (int32_t i = 1; i <= ITEMS; ++i) {
-      rt::WRITE_SINT(0, f, 1 + (i & 1));
+    for (int32_t i = 0; i < ITEMS; ++i) {
+      if (runs) i += rt::fast::write_digit_lines(f, halves.data() + i, ITEMS - i);
+      if (i == ITEMS) break;
+      rt::WRITE_SINT(0, f, halves[static_cast<size_t>(i)]);
       rt::WRITELN_END(f);
     }
     drain_to_memory(f);
@@ -328,7 +352,16 @@ void BM_WRITE_SINT_memory(benchmark::State& state) {
   if (sink != expected) state.SkipWithError("wrong answer written");
   state.SetItemsProcessed(state.iterations() * ITEMS);
 }
+
+void BM_WRITE_SINT_memory(benchmark::State& state) {
+  write_halves_to_memory(state, false);
+}
 BENCHMARK(BM_WRITE_SINT_memory);
+
+void BM_WRITE_LINES_runs_memory(benchmark::State& state) {
+  write_halves_to_memory(state, true);
+}
+BENCHMARK(BM_WRITE_LINES_runs_memory);
 
 // --- The whole run ---------------------------------------------------------------
 

@@ -23,25 +23,43 @@ namespace {
   return value;
 }
 
-// The item lines from I on that lie in the buffer in the commonest shape,
-// h:mm:ss, read and converted with no call and no check that could fail:
-// such a line reads and converts as the statements would, and I stays
-// within N and B. Returns the index of the first line left to the loop.
-// A routine of its own, so that what it keeps in registers does not grow
-// INIT's frame, under which SORT recurses.
-[[gnu::noinline]] int32_t read_clock_lines(TEXT& F, int32_t I) {
+// Where a run of item lines ended: the next line's index, and whether that
+// line was read into the string, for CONVERT.
+struct RUNEND {
+  int32_t I;
+  bool READ;
+};
+
+// The item lines from I on that lie in the buffer, read as the statements
+// would read them, with no call and no check that could fail: I stays
+// within N and B. Those in the usual shapes of up to eight characters
+// (h:mm:ss first, the commonest) are converted here, as they provably
+// convert without overflow; the run ends at the first other one, which it
+// reads into MSTR (as READ_STRING would), for CONVERT, called by INIT so
+// that an overflow's report is the same. A routine of its own, so
+// that what it keeps in registers does not grow INIT's frame, under which
+// SORT recurses.
+[[gnu::noinline]] RUNEND read_item_lines(TEXT& F, int32_t I, SHORTSTRING& MSTR) {
   SOMETYPE* const items = &B[0];
   const int32_t last = N < NSIZE ? N : NSIZE;
+  bool read = false;
   rt::fast::read_short_lines(F, [&](const uint8_t* line, int32_t length) {
+    if (I > last) return rt::fast::LINE::LEAVE;
+    const uint64_t word = rt::fast::word_at(line);
     int64_t seconds;
-    if (I > last || length != 7 || !plain::seconds_of_clock_word(rt::fast::word_at(line), seconds))
-      return false;
-    items[I].VALUE = static_cast<int32_t>(seconds);
-    items[I].INDEX = I;
-    ++I;
-    return true;
+    if ((length == 7 && plain::seconds_of_clock_word(word, seconds)) ||
+        plain::seconds_of_usual_word(word, length, seconds)) {
+      items[I].VALUE = static_cast<int32_t>(seconds);
+      items[I].INDEX = I;
+      ++I;
+      return rt::fast::LINE::TAKE;
+    }
+    __builtin_memcpy(MSTR.CHARS, line, 16);
+    MSTR.LENGTH = static_cast<uint8_t>(length);
+    read = true;
+    return rt::fast::LINE::TAKE_LAST;
   });
-  return I;
+  return {I, read};
 }
 
 }  // namespace
@@ -75,11 +93,16 @@ void INIT() {
   INT_IOCHECK();
   // Stops at 5011 by the range check, long before wrapping.
   for (int32_t I = 1; I <= N; ++I) {
-    I = read_clock_lines(F, I);
-    if (I > N) break;
-    READ_STRING(F, MSTR, SHORTSTRING_CAPACITY);
-    READLN_END(F);
-    INT_IOCHECK();
+    const RUNEND run = read_item_lines(F, I, MSTR);
+    I = run.I;
+    if (!run.READ) {
+      // A line the run could not read, by the statements' general steps,
+      // which read every line as their inline paths would.
+      if (I > N) break;
+      general::READ_STRING(F, MSTR, SHORTSTRING_CAPACITY);
+      general::READLN_END(F);
+      INT_IOCHECK();
+    }
     SOMETYPE& item = B[I];  // checked before the line is converted
     item.VALUE = CONVERT(MSTR);
     item.INDEX = I;

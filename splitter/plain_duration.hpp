@@ -54,30 +54,17 @@ constexpr uint64_t HIGHS = ONES * 0x80;
   return true;
 }
 
-[[gnu::always_inline]] inline bool seconds_of_clock(const rt::SHORTSTRING& text, int64_t& total) {
-  if (text.LENGTH != 7) return false;
-  uint64_t word;
-  __builtin_memcpy(&word, text.CHARS, sizeof word);  // within the 255 characters
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-  return seconds_of_clock_word(word, total);
-}
-
 // The usual shapes, eight characters at once: h:mm:ss and hh:mm:ss, up to
 // five digits of minutes and two of seconds, or up to eight digits of
 // seconds. The text is moved to the top of a word, '0' filling the bytes
 // below it (leading zeros change no field), and checked to hold digits and
 // colons alone; the colons' places then tell the shape, and each field is
-// read from its fixed bytes. Any other shape is left to the loop below.
-[[gnu::always_inline]] inline bool seconds_of_usual(const rt::SHORTSTRING& text, int64_t& total) {
-  const int32_t length = text.LENGTH;
+// read from its fixed bytes. `word` holds the text's first eight bytes, the
+// first lowest; those past its length are not the text's. Any other shape is
+// left to the loop below.
+[[gnu::always_inline]] inline bool seconds_of_usual_word(uint64_t word, int32_t length,
+                                                         int64_t& total) {
   if (length == 0 || length > 8) return false;
-  uint64_t word;
-  __builtin_memcpy(&word, text.CHARS, sizeof word);  // within the 255 characters
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);  // the first character in the lowest byte
-#endif
   if (length < 8) word = (word << (8 * (8 - length))) | ((ONES * '0') >> (8 * length));
   // Every byte from '0' (0x30) to ':' (0x3A): none with its top bit set, none
   // below 0x30 (no borrow reaches a top bit), none above 0x3A (no sum does).
@@ -135,10 +122,15 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 }
 
 // The seconds of a plain text, or false where the checked steps must decide.
-// Everything here is inlined into CONVERT, so that it is CONVERT's own code.
+// Inlined into CONVERT, so that it is CONVERT's own code.
 [[gnu::always_inline]] inline bool seconds(const rt::SHORTSTRING& text, int32_t& result) {
   int64_t total = 0;
-  if (!seconds_of_clock(text, total) && !seconds_of_usual(text, total) &&
+  uint64_t word;
+  __builtin_memcpy(&word, text.CHARS, sizeof word);  // within the 255 characters
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);  // the first character in the lowest byte
+#endif
+  if (!(text.LENGTH == 7 && seconds_of_clock_word(word, total)) &&
       !seconds_of_digits(text, total)) {
     return false;
   }

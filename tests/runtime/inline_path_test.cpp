@@ -104,9 +104,9 @@ TEST_F(InlinePathTest, LineReadsMatchTheGeneralSteps) {
 }
 
 // The lines of the whole text with the record's state after each, read by
-// the general steps alone, or by runs of lines in the buffer that take each
-// line the seeded choice accepts, the statements reading the line that ends
-// a run; the state is known after a statement and at the end of a run.
+// the general steps alone, or by runs of lines in the buffer, where a seeded
+// choice takes each line, takes it and ends the run, or leaves it to the
+// statements; the state is known after a statement and at a run's end.
 struct Line {
   std::string text;
   bool state_known;
@@ -124,9 +124,10 @@ std::vector<Line> read_lines(TEXT& t, const std::string& text, uint32_t seed, bo
     if (!general_only) {
       const size_t before = lines.size();
       fast::read_short_lines(t, [&](const uint8_t* line, int32_t length) {
-        if (choice() % 8 == 0 || lines.size() == 300) return false;
+        const uint32_t what = choice() % 16;
+        if (what < 2 || lines.size() == 300) return fast::LINE::LEAVE;
         lines.push_back({std::string(reinterpret_cast<const char*>(line), length), false, {}});
-        return true;
+        return what == 2 ? fast::LINE::TAKE_LAST : fast::LINE::TAKE;
       });
       if (lines.size() > before) {
         lines.back().state_known = true;
@@ -165,7 +166,7 @@ TEST_F(InlinePathTest, RunsOfLinesReadAsTheGeneralSteps) {
 
 // A pending result, or a record not open for the operation, takes no line.
 TEST_F(InlinePathTest, RunsTakeNothingFromARecordInTheWrongState) {
-  const auto take_all = [](const uint8_t*, int32_t) { return true; };
+  const auto take_all = [](const uint8_t*, int32_t) { return fast::LINE::TAKE; };
   open_reading("1:00:00\r\n2:00:00\r\n3:00:00\r\n");
   EXPECT_EQ(read_line(), "1:00:00");
   const int32_t cursor = t.CURSOR;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "plain_duration.hpp"
 #include "splitter.hpp"
 
 namespace {
@@ -70,9 +71,58 @@ bool literal_seconds(const std::string& s, int64_t& seconds) {
   return fits(minutes) && fits(minutes + fields[0]) && fits(hours) && fits(seconds);
 }
 
+// A text's first eight bytes as the word conversions get them from the
+// buffer, with `filler` after its end.
+uint64_t word_of(const std::string& s, char filler) {
+  std::string bytes = s + std::string(8, filler);
+  uint64_t word = 0;
+  for (int i = 7; i >= 0; --i)
+    word = word << 8 | static_cast<uint8_t>(bytes[static_cast<size_t>(i)]);
+  return word;
+}
+
+// Whether a text has one of the shapes a word conversion is for: digits,
+// and colons where `colons` has them (1), left-padded with digits to eight.
+bool has_shape(const std::string& s, const std::string& colons) {
+  if (s.empty() || s.size() > colons.size()) return false;
+  const std::string padded = std::string(colons.size() - s.size(), '0') + s;
+  for (size_t i = 0; i < padded.size(); ++i) {
+    const bool digit = padded[i] >= '0' && padded[i] <= '9';
+    if (colons[i] == '1' ? padded[i] != ':' : !digit) return false;
+  }
+  return true;
+}
+
+// The word conversions of the reading loop: where they take a text, they
+// give what the steps give, and they never take one the steps overflow on.
+// Each takes every text of its own shapes.
+void expect_words_as_steps(const std::string& s, bool steps_fit, int64_t expected) {
+  const int32_t length = static_cast<int32_t>(s.size());
+  const bool usual =
+      has_shape(s, "00100100") || has_shape(s, "00000100") || has_shape(s, "00000000");
+  const bool clock = s.size() == 7 && has_shape(s, "0100100");
+  for (const char filler : {'\r', '\xff', '0'}) {
+    const uint64_t word = word_of(s, filler);
+    int64_t seconds = -1;
+    const bool took_usual = plain::seconds_of_usual_word(word, length, seconds);
+    ASSERT_EQ(took_usual, usual) << '"' << s << '"';
+    if (took_usual) {
+      ASSERT_TRUE(steps_fit) << '"' << s << '"';
+      ASSERT_EQ(seconds, expected) << '"' << s << '"';
+    }
+    const bool took_clock = length == 7 && plain::seconds_of_clock_word(word, seconds);
+    ASSERT_EQ(took_clock, clock) << '"' << s << '"';
+    if (took_clock) {
+      ASSERT_TRUE(steps_fit) << '"' << s << '"';
+      ASSERT_EQ(seconds, expected) << '"' << s << '"';
+    }
+  }
+}
+
 // Every text of up to eight characters over digits, colons and the
 // characters on either side of them, and longer texts of digits and colons,
-// converted as the steps convert them; whichever path CONVERT takes.
+// converted as the steps convert them; whichever path CONVERT takes, and by
+// the reading loop's word conversions.
 TEST(Convert, EveryShortTextAsItsSteps) {
   const std::string alphabet = "019:/;";
   size_t compared = 0;
@@ -83,11 +133,14 @@ TEST(Convert, EveryShortTextAsItsSteps) {
       for (size_t i = 0; i < length; ++i, k /= alphabet.size())
         s[i] = alphabet[k % alphabet.size()];
       if (k != 0) break;  // every text of this length done
-      int64_t expected;
-      if (literal_seconds(s, expected)) {
+      int64_t expected = 0;
+      const bool fits = literal_seconds(s, expected);
+      if (fits) {
         ASSERT_EQ(CONVERT(text(s)), expected) << '"' << s << '"';
         ++compared;
       }
+      expect_words_as_steps(s, fits, expected);
+      if (HasFatalFailure()) return;
     }
   }
   for (const std::string s : {"000596523:14:07", "000000001:000000002:000000003", "1:2:3:4:5:6",

@@ -11,14 +11,21 @@
 
 namespace rt::fast {
 
+// What the caller does with a line a run offers it.
+enum class LINE : uint8_t {
+  LEAVE,      // leaves it unread and ends the run
+  TAKE,       // takes it, and the run goes on
+  TAKE_LAST,  // takes it and ends the run
+};
+
 // Lines read as READ_STRING (with a capacity of 16 or more) and READLN_END
 // read them, one after another, while each lies in the buffer with its line
 // end: its first byte below 14 comes within 16 bytes and is a line feed or a
 // carriage return, and two bytes of data at least are left from there.
 // `take(line, length)` gets the line's place in the buffer, where 16 bytes
-// can be read (those from `length` on are not the line's), and returns
-// whether it takes the line; the one it declines stays unread. No string is
-// filled: the caller reads what it needs from the buffer.
+// can be read (those from `length` on are not the line's), and says what
+// becomes of it. No string is filled: the caller reads what it needs from
+// the buffer.
 template <typename TAKE>
 [[gnu::always_inline]] inline void read_short_lines(TEXTREC& t, TAKE&& take) {
   constexpr int32_t SPAN = 16;
@@ -47,8 +54,10 @@ template <typename TAKE>
     } else {
       break;
     }
-    if (!take(next, end)) break;
+    const LINE what = take(next, end);
+    if (what == LINE::LEAVE) break;
     cursor += after;
+    if (what == LINE::TAKE_LAST) break;
   }
   t.CURSOR = cursor;
 }
