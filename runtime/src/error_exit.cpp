@@ -36,8 +36,10 @@ void DO_EXIT() {
   SYSTEM_EXIT();
 }
 
-void INTERNALEXIT() {
-  if (ERRORADDR == 0) return;
+namespace {
+
+// The report of a run-time error, on standard output.
+[[gnu::cold]] void WRITE_ERROR_REPORT() {
   static constexpr SHORTSTRING runtime_error = SHORTSTR("Runtime error ");
   static constexpr SHORTSTRING at = SHORTSTR(" at 0x");
   WRITE_STR(0, STDOUT, runtime_error);
@@ -49,6 +51,12 @@ void INTERNALEXIT() {
   WRITELN_END(STDOUT);
   DUMP_STACK(STDOUT, ERRORBASE);
   WRITELN_END(STDOUT);
+}
+
+}  // namespace
+
+void INTERNALEXIT() {
+  if (ERRORADDR != 0) WRITE_ERROR_REPORT();
 }
 
 void SYSTEM_EXIT() {

@@ -52,11 +52,12 @@ inline FRAMEPOINTER GET_CALLER_FRAME(FRAMEPOINTER frame) {
 void INTERNALEXIT();
 [[noreturn]] void SYSTEM_EXIT();
 
-// Report formatting.
-SHORTSTRING HEXSTR(uint32_t value, uint8_t digits);
-SHORTSTRING SYSBACKTRACESTR(CODEPOINTER addr);
+// Report formatting. Only a run-time error's report runs it, so it is
+// compiled for size, away from the code of a normal run.
+[[gnu::cold]] SHORTSTRING HEXSTR(uint32_t value, uint8_t digits);
+[[gnu::cold]] SHORTSTRING SYSBACKTRACESTR(CODEPOINTER addr);
 using BACKTRACESTRFUNCTYPE = SHORTSTRING (*)(CODEPOINTER addr);
 extern BACKTRACESTRFUNCTYPE BACKTRACESTRFUNC;
-void DUMP_STACK(TEXTREC& f, FRAMEPOINTER frame);
+[[gnu::cold]] void DUMP_STACK(TEXTREC& f, FRAMEPOINTER frame);
 
 }  // namespace rt

@@ -47,8 +47,10 @@ extern bool RESET_FPU[EXCEPT_QUEUE_SIZE];
 constexpr int32_t FILTER_CONTINUE_SEARCH = 0;      // the operating system's own handling
 constexpr int32_t FILTER_CONTINUE_EXECUTION = -1;  // resume at context.IP
 
-int32_t EXCEPTION_FILTER(FAULTKIND kind, FAULTCONTEXT& context);
-int32_t SYSHANDLEERRORFRAME(uint8_t error, FRAMEPOINTER frame, bool reset, FAULTCONTEXT& context);
+// Only a fault runs these, so they are compiled for size.
+[[gnu::cold]] int32_t EXCEPTION_FILTER(FAULTKIND kind, FAULTCONTEXT& context);
+[[gnu::cold]] int32_t SYSHANDLEERRORFRAME(uint8_t error, FRAMEPOINTER frame, bool reset,
+                                          FAULTCONTEXT& context);
 [[noreturn]] void JUMPTOHANDLEERRORFRAME();
 
 }  // namespace rt

@@ -102,7 +102,8 @@ void default_handling(int signal) {
   syscalls.tgkill(static_cast<int>(pid), static_cast<int>(pid), signal);
 }
 
-void fault_handler(int signal, siginfo_t* info, void* raw_context) {
+// Compiled for size: only a fault runs it.
+[[gnu::cold]] void fault_handler(int signal, siginfo_t* info, void* raw_context) {
   auto& registers = static_cast<ucontext*>(raw_context)->uc_mcontext;
   FAULTCONTEXT context{registers.rip, registers.rbp};
   const uintptr_t stack = REPORT_STACK(registers.rsp, RED_ZONE);
