@@ -7,7 +7,7 @@
       (DIR/paired.txt), instructions and mispredicted branches
       (PROGRAM.callgrind, --branch-sim=yes), system calls (PROGRAM.strace,
       strace -c) and peak resident memory (PROGRAM.peak, one reading per
-      line, the largest shown); then each budget beside its figure.
+      line, the median shown); then each budget beside its figure.
 
   report.py functions CALLGRIND [COUNT]
       the COUNT costliest functions (default 15) by their own instructions,
