@@ -1,16 +1,17 @@
-// Fuzz target: line reads, line skips and number reads over arbitrary bytes,
-// fed to a record through its transfer hook in chunks of varying size, so
-// refills fall at every position. The first input byte picks the chunk sizes:
-// 255 gives whole 256-byte blocks, k below it random sizes from 1 to k + 1.
-// Each pass is compared step by step with a model of the rules: what each
-// read returns, where in the data each operation leaves the record, and the
-// pending I/O result.
+// Fuzz target: line reads, line skips, runs of lines in the buffer and number
+// reads over arbitrary bytes, fed to a record through its transfer hook in
+// chunks of varying size, so refills fall at every position. The first
+// input byte picks the chunk sizes: 255 gives whole 256-byte blocks, k below
+// it random sizes from 1 to k + 1. Each pass is compared step by step with a
+// model of the rules: what each read returns, where in the data each
+// operation leaves the record, and the pending I/O result.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "internal/text.hpp"
 #include "reference.hpp"
+#include "runtime/text_lines.hpp"
 
 namespace {
 
@@ -100,6 +101,34 @@ void lines(const uint8_t* d, size_t n, uint8_t spread) {
   require(s.LENGTH == 0 && position(t) == n && rt::INOUTRES == 0);
 }
 
+// The same lines taken in runs inside the buffer wherever a run takes them,
+// and by the statements elsewhere: a line a run takes is the next line,
+// whole, and the run leaves the record at the line after it.
+void runs(const uint8_t* d, size_t n, uint8_t spread) {
+  rt::TEXTREC t;
+  open(t, d, n, spread);
+  rt::SHORTSTRING s;
+  size_t p = 0;
+  for (size_t statements = 0; p < n; ++statements) {
+    require(statements <= n);
+    rt::fast::read_short_lines(t, [&](const uint8_t* line, int32_t length) {
+      require(p < n && length >= 0 && length < 16);
+      for (int32_t i = 0; i < length; ++i)
+        require(line[i] == d[p + static_cast<size_t>(i)]);
+      require(p + static_cast<size_t>(length) < n &&
+              is_line_end(d[p + static_cast<size_t>(length)]));
+      p = after_line_end(d, n, p);
+      return rt::fast::LINE::TAKE;
+    });
+    require(position(t) == p && rt::INOUTRES == 0);
+    if (p == n) break;
+    rt::READ_STRING(t, s, rt::SHORTSTRING_CAPACITY);
+    rt::READLN_END(t);
+    p = after_line_end(d, n, p);
+    require(position(t) == p && rt::INOUTRES == 0);
+  }
+}
+
 // READ_SINT or READ_UINT, then READLN_END, until a read fails. Whitespace
 // before a number is passed over, the token is the following run of at most
 // 255 other bytes, and no number left at all is 106 unless only whitespace
@@ -135,6 +164,7 @@ void numbers(const uint8_t* d, size_t n, uint8_t spread, bool is_signed) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   lines(data + 1, size - 1, data[0]);
+  runs(data + 1, size - 1, data[0]);
   numbers(data + 1, size - 1, data[0], true);
   numbers(data + 1, size - 1, data[0], false);
   rt::INOUTRES = 0;
