@@ -2,6 +2,7 @@
 // buffer, against the general steps alone: the same strings, the same record
 // state after every call, the same bytes written.
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,12 +35,19 @@ std::string random_text(std::mt19937& random) {
   return text;
 }
 
+// The record's state after a read.
 struct Snapshot {
-  std::string line;
   int32_t cursor;
   int32_t filled;
   uint16_t result;
   bool operator==(const Snapshot&) const = default;
+};
+
+// A line read, and the state after it where that is known.
+struct Line {
+  std::string text;
+  bool state_known;
+  Snapshot state;
 };
 
 // The data handed out in pieces of random sizes, as a pipe may: a fill that
@@ -63,12 +71,12 @@ void fill_from_pipe(TEXTREC& t) {
 // Reads the whole text, a read statement at a time, with the inline paths or
 // with the general steps alone; the capacity varies from read to read, by a
 // fixed sequence, and so do the sizes of the pieces.
-std::vector<Snapshot> read_all(TEXT& t, const std::string& text, uint32_t seed, bool general_only) {
+std::vector<Line> read_all(TEXT& t, const std::string& text, uint32_t seed, bool general_only) {
   pipe = {text, 0, std::mt19937(seed)};
   t.TRANSFERHOOK = fill_from_pipe;
   t.CURSOR = 0;
   t.FILLED = 0;
-  std::vector<Snapshot> reads;
+  std::vector<Line> reads;
   const int32_t capacities[] = {255, 255, 255, 15, 16, 17, 1, 255, 0, 255};
   for (int i = 0; i < 400; ++i) {
     SHORTSTRING s{};
@@ -80,38 +88,51 @@ std::vector<Snapshot> read_all(TEXT& t, const std::string& text, uint32_t seed, 
       READ_STRING(t, s, capacity);
       READLN_END(t);
     }
-    reads.push_back({std::string(s.CHARS, s.LENGTH), t.CURSOR, t.FILLED, INOUTRES});
+    reads.push_back({std::string(s.CHARS, s.LENGTH), true, {t.CURSOR, t.FILLED, INOUTRES}});
   }
   return reads;
 }
 
-TEST_F(InlinePathTest, LineReadsMatchTheGeneralSteps) {
-  std::mt19937 random(7);
+using ReadAll = std::vector<Line> (*)(TEXT&, const std::string&, uint32_t, bool);
+
+// Random texts read by `read` with its fast paths and with the general steps
+// alone, which must give the same lines and, where both know it, the same
+// state. The buffer starts out full of line ends, which no read may take for
+// data.
+void expect_reads_match(TEXT& t, const std::function<void()>& open, uint32_t seed, ReadAll read) {
+  std::mt19937 random(seed);
   for (int round = 0; round < 300; ++round) {
     const std::string text = random_text(random);
-    const uint32_t seed = random();
+    const uint32_t pieces = random();
     SCOPED_TRACE(testing::Message() << "round " << round);
-    open_reading("");
-    // The buffer starts out full of line ends, which no read may take for data.
-    std::fill(std::begin(t.BUFFER), std::end(t.BUFFER), '\n');
-    const std::vector<Snapshot> inline_reads = read_all(t, text, seed, false);
-    std::fill(std::begin(t.BUFFER), std::end(t.BUFFER), '\n');
-    const std::vector<Snapshot> general_reads = read_all(t, text, seed, true);
-    ASSERT_EQ(inline_reads.size(), general_reads.size());
-    for (size_t i = 0; i < inline_reads.size(); ++i)
-      ASSERT_EQ(inline_reads[i], general_reads[i]) << "read " << i;
+    std::vector<Line> reads[2];
+    for (const bool general_only : {false, true}) {
+      open();
+      std::fill(std::begin(t.BUFFER), std::end(t.BUFFER), '\n');
+      reads[general_only] = read(t, text, pieces, general_only);
+    }
+    ASSERT_EQ(reads[0].size(), reads[1].size());
+    for (size_t i = 0; i < reads[0].size(); ++i) {
+      const Line& fast = reads[0][i];
+      const Line& general = reads[1][i];
+      ASSERT_TRUE(general.state_known);
+      ASSERT_EQ(fast.text, general.text) << "line " << i;
+      if (fast.state_known) {
+        ASSERT_EQ(fast.state, general.state) << "line " << i;
+      }
+    }
   }
 }
 
-// The lines of the whole text with the record's state after each, read by
-// the general steps alone, or by runs of lines in the buffer, where a seeded
-// choice takes each line, takes it and ends the run, or leaves it to the
-// statements; the state is known after a statement and at a run's end.
-struct Line {
-  std::string text;
-  bool state_known;
-  Snapshot state;
-};
+TEST_F(InlinePathTest, LineReadsMatchTheGeneralSteps) {
+  expect_reads_match(
+      t, [this] { open_reading(""); }, 7, read_all);
+}
+
+// The lines of the whole text, read by the general steps alone, or by runs
+// of lines in the buffer, where a seeded choice takes each line, takes it
+// and ends the run, or leaves it to the statements; the state is known after
+// a statement and at a run's end.
 std::vector<Line> read_lines(TEXT& t, const std::string& text, uint32_t seed, bool general_only) {
   pipe = {text, 0, std::mt19937(seed)};
   t.TRANSFERHOOK = fill_from_pipe;
@@ -119,15 +140,18 @@ std::vector<Line> read_lines(TEXT& t, const std::string& text, uint32_t seed, bo
   t.FILLED = 0;
   std::mt19937 choice(seed);
   std::vector<Line> lines;
-  const auto state = [&] { return Snapshot{"", t.CURSOR, t.FILLED, INOUTRES}; };
+  const auto state = [&] { return Snapshot{t.CURSOR, t.FILLED, INOUTRES}; };
   while (lines.size() < 300) {
     if (!general_only) {
       const size_t before = lines.size();
+      bool ended = false;
       fast::read_short_lines(t, [&](const uint8_t* line, int32_t length) {
+        EXPECT_FALSE(ended) << "a line offered after the run's last";
         const uint32_t what = choice() % 16;
         if (what < 2 || lines.size() == 300) return fast::LINE::LEAVE;
         lines.push_back({std::string(reinterpret_cast<const char*>(line), length), false, {}});
-        return what == 2 ? fast::LINE::TAKE_LAST : fast::LINE::TAKE;
+        ended = what == 2;
+        return ended ? fast::LINE::TAKE_LAST : fast::LINE::TAKE;
       });
       if (lines.size() > before) {
         lines.back().state_known = true;
@@ -144,24 +168,8 @@ std::vector<Line> read_lines(TEXT& t, const std::string& text, uint32_t seed, bo
 }
 
 TEST_F(InlinePathTest, RunsOfLinesReadAsTheGeneralSteps) {
-  std::mt19937 random(13);
-  for (int round = 0; round < 300; ++round) {
-    const std::string text = random_text(random);
-    const uint32_t seed = random();
-    SCOPED_TRACE(testing::Message() << "round " << round);
-    open_reading("");
-    std::fill(std::begin(t.BUFFER), std::end(t.BUFFER), '\n');
-    const std::vector<Line> runs = read_lines(t, text, seed, false);
-    std::fill(std::begin(t.BUFFER), std::end(t.BUFFER), '\n');
-    const std::vector<Line> general_lines = read_lines(t, text, seed, true);
-    ASSERT_EQ(runs.size(), general_lines.size());
-    for (size_t i = 0; i < runs.size(); ++i) {
-      ASSERT_EQ(runs[i].text, general_lines[i].text) << "line " << i;
-      if (runs[i].state_known) {
-        ASSERT_EQ(runs[i].state, general_lines[i].state) << "line " << i;
-      }
-    }
-  }
+  expect_reads_match(
+      t, [this] { open_reading(""); }, 13, read_lines);
 }
 
 // A pending result, or a record not open for the operation, takes no line.
