@@ -28,9 +28,9 @@ void SAVE() {
     INT_IOCHECK();
   } else {
     for (int32_t I = 1; I <= N; ++I) {
-      // What the runs leave, and every half of a record that is not a disk
-      // file, by the statements' general steps: the cases of their inline
-      // paths are the runs' own.
+      // What the runs leave (about one half a buffer, and every half of a
+      // record that is not a disk file) by the statements' general steps,
+      // which write as their inline paths would.
       I = write_halves(F, I);
       if (I > N) break;
       general::WRITE_SINT(0, F, OUT[I]);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "runtime/shortstring.hpp"
+#include "runtime/text.hpp"
 
 namespace plain {
 
@@ -125,11 +126,8 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // Inlined into CONVERT, so that it is CONVERT's own code.
 [[gnu::always_inline]] inline bool seconds(const rt::SHORTSTRING& text, int32_t& result) {
   int64_t total = 0;
-  uint64_t word;
-  __builtin_memcpy(&word, text.CHARS, sizeof word);  // within the 255 characters
-#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-  word = __builtin_bswap64(word);  // the first character in the lowest byte
-#endif
+  // Eight bytes, within the 255 characters.
+  const uint64_t word = rt::fast::word_at(reinterpret_cast<const uint8_t*>(text.CHARS));
   if (!(text.LENGTH == 7 && seconds_of_clock_word(word, total)) &&
       !seconds_of_digits(text, total)) {
     return false;

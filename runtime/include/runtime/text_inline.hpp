@@ -34,11 +34,15 @@ constexpr uint64_t HIGHS = ONES * 0x80;
   return word;
 }
 
-// Flags the bytes below 14 among the eight at `bytes`; the borrow test is
+// Flags the bytes below 14 among the eight of a word; the borrow test is
 // exact for the lowest flagged byte.
-[[gnu::always_inline]] inline uint64_t control_bytes_in_word(const uint8_t* bytes) {
-  const uint64_t word = word_at(bytes);
+[[gnu::always_inline]] inline uint64_t control_bytes(uint64_t word) {
   return (word - ONES * 14) & ~word & HIGHS;
+}
+
+// The same for the eight bytes at `bytes`.
+[[gnu::always_inline]] inline uint64_t control_bytes_in_word(const uint8_t* bytes) {
+  return control_bytes(word_at(bytes));
 }
 
 // The offset of the lowest flagged byte of a word that has one.

@@ -38,7 +38,7 @@ template <typename TAKE>
     const uint8_t* const next = bytes + cursor;
     const uint64_t first = word_at(next);
     int32_t end;
-    if (const uint64_t low = (first - ONES * 14) & ~first & HIGHS; low != 0) {
+    if (const uint64_t low = control_bytes(first); low != 0) {
       end = first_flagged(low);
     } else if (const uint64_t high = control_bytes_in_word(next + 8); high != 0) {
       end = 8 + first_flagged(high);
