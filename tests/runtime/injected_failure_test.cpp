@@ -1,5 +1,6 @@
 // Failed, partial and interrupted reads and writes, injected through the system-call table.
 #include <cerrno>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -156,37 +157,69 @@ TEST_F(InjectedFailureTest, ReadFailuresKeepTheirCause) {
   }
 }
 
-// The open's native errors, each with the I/O result it becomes.
-long failing_open_error = 0;
-long failing_openat(int, const char*, int, int) {
-  return -failing_open_error;
+// The first call of an open's system call fails with a native error: the
+// I/O result it becomes, or 0 where the open goes on (an interrupted call is
+// made again; a file system that cannot lock is used without the lock).
+long injected_error = 0;
+int injected_calls = 0;
+long failing_openat(int dirfd, const char* path, int flags, int mode) {
+  if (injected_calls++ == 0) return -injected_error;
+  return kernel_syscalls.openat(dirfd, path, flags, mode);
+}
+long failing_flock(int fd, int operation) {
+  if (injected_calls++ == 0) return -injected_error;
+  return kernel_syscalls.flock(fd, operation);
 }
 
 TEST_F(InjectedFailureTest, NativeOpenErrorsBecomeTheirIOResults) {
+  const auto inject_open = [] { syscalls.openat = failing_openat; };
+  const auto inject_lock = [] { syscalls.flock = failing_flock; };
   const struct {
     const char* what;
+    void (*inject)();
     long error;
     uint16_t result;
   } cases[] = {
-      {"read-only file system", EROFS, 150},
-      {"too many open files", EMFILE, 4},
-      {"name too long", ENAMETOOLONG, 206},
-      {"no space", ENOSPC, 112},
-      {"I/O error", EIO, 154},
-      {"anything else", EXDEV, 162},
+      {"read-only file system", inject_open, EROFS, 150},
+      {"too many open files", inject_open, EMFILE, 4},
+      {"name too long", inject_open, ENAMETOOLONG, 206},
+      {"no space", inject_open, ENOSPC, 112},
+      {"I/O error", inject_open, EIO, 154},
+      {"anything else", inject_open, EXDEV, 162},
+      {"interrupted open", inject_open, EINTR, 0},
+      {"interrupted lock", inject_lock, EINTR, 0},
+      {"no lock service", inject_lock, ENOLCK, 0},
+      {"locks not supported", inject_lock, EOPNOTSUPP, 0},
+      {"no lock call", inject_lock, ENOSYS, 0},
+      {"a file that takes no lock", inject_lock, EINVAL, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    failing_open_error = c.error;
-    syscalls.openat = failing_openat;
+    injected_error = c.error;
     for (const bool for_writing : {false, true}) {
+      std::filesystem::remove(dir.file("output.txt"));
+      if (c.result == 0) dir.write("output.txt", "an earlier, longer answer");
+      injected_calls = 0;
+      c.inject();
       EXPECT_EQ(open("output.txt", for_writing), c.result);
-      EXPECT_EQ(t.MODE, FMCLOSED);
+      syscalls = kernel_syscalls;
       EXPECT_EQ(ERRNO, 0);
+      if (c.result != 0) {
+        EXPECT_EQ(t.MODE, FMCLOSED);
+        EXPECT_EQ(dir.read("output.txt"), std::nullopt) << "no failed open created it";
+      } else if (for_writing) {
+        // Emptied at the open, and an ordinary file: no drain at a line end.
+        EXPECT_EQ(written(), "");
+        WRITE_STR(0, t, SHORTSTR("1"));
+        WRITELN_END(t);
+        EXPECT_EQ(written(), "");
+        CLOSE(t);
+        EXPECT_EQ(written(), "1\r\n");
+      } else {
+        EXPECT_EQ(read_line(), "an earlier, longer answer");
+      }
     }
-    syscalls = kernel_syscalls;
   }
-  EXPECT_EQ(dir.read("output.txt"), std::nullopt) << "no failed open created it";
 }
 
 // Three bytes a call, `calls_left` times, then the end of the data.

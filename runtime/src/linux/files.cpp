@@ -2,8 +2,9 @@
 // test and the standard handles, over the system-call table.
 //
 // Divisions: the device test of opened handles; opening (directories refused,
-// a lock taken before a file is emptied, standard descriptors kept free, and
-// nothing left behind by an open that fails); transfers; closing.
+// a lock taken before a file is emptied where the file system has locks,
+// standard descriptors kept free, and nothing left behind by an open that
+// fails); transfers; closing.
 #include "linux/kernel.hpp"
 #include "linux/native_errors.hpp"
 #include "platform.hpp"
@@ -42,6 +43,16 @@ void remember_kind(long fd, uint8_t kind) {
   if (fd >= 0 && fd < KNOWN_HANDLES) handle_kind[fd] = kind;
 }
 
+// A call made again while a signal interrupts it.
+template <typename CALL>
+long retried(CALL call) {
+  long result;
+  do {
+    result = call();
+  } while (result == -EINTR);
+  return result;
+}
+
 // --- Opening -----------------------------------------------------------------
 
 // A missing name whose directory part is missing too is a missing path (3),
@@ -77,12 +88,15 @@ long above_standard_descriptors(long fd) {
 // to write is created, and `created` says so.
 long open_by_name(const char* name, bool for_writing, bool& created, int32_t& code) {
   created = false;
-  long fd = syscalls.openat(AT_FDCWD, name, (for_writing ? O_WRONLY : O_RDONLY) | O_NOCTTY, 0);
+  const auto open = [name](int flags, int mode) {
+    return retried([=] { return syscalls.openat(AT_FDCWD, name, flags | O_NOCTTY, mode); });
+  };
+  long fd = open(for_writing ? O_WRONLY : O_RDONLY, 0);
   if (fd == -ENOENT && for_writing) {
-    fd = syscalls.openat(AT_FDCWD, name, O_WRONLY | O_NOCTTY | O_CREAT | O_EXCL, 0666);
+    fd = open(O_WRONLY | O_CREAT | O_EXCL, 0666);
     created = fd >= 0;
     // Made meanwhile by another opener, or a link to a file yet to be made.
-    if (fd == -EEXIST) fd = syscalls.openat(AT_FDCWD, name, O_WRONLY | O_NOCTTY | O_CREAT, 0666);
+    if (fd == -EEXIST) fd = open(O_WRONLY | O_CREAT, 0666);
   }
   if (fd == -ENOENT) {
     code = for_writing ? CODE_PATH_NOT_FOUND : missing_name_code(name);
@@ -90,6 +104,23 @@ long open_by_name(const char* name, bool for_writing, bool& created, int32_t& co
     code = platform_code(fd);
   }
   return fd;
+}
+
+// Takes the file for exclusive use. A file system that cannot lock at all
+// (a lock service out of reach, locks not supported, a file type that takes
+// none) leaves the file unlocked: the lock stands in for exclusive use and is
+// never a reason for a run to fail.
+long lock(long fd) {
+  const long result =
+      retried([fd] { return syscalls.flock(static_cast<int>(fd), LOCK_EX | LOCK_NB); });
+  switch (-result) {
+    case ENOLCK:
+    case EOPNOTSUPP:
+    case ENOSYS:
+    case EINVAL:
+      return 0;
+  }
+  return result;
 }
 
 // Opens the file and takes it for exclusive use; the handle, or a failed
@@ -111,13 +142,13 @@ long open_exclusive(const char* name, bool for_writing, int32_t& code) {
   // A lock held elsewhere fails with EWOULDBLOCK: a sharing violation, and the
   // file is the holder's, whoever made it.
   if (result == 0 && !is_char_device(st)) {
-    result = syscalls.flock(static_cast<int>(fd), LOCK_EX | LOCK_NB);
+    result = lock(fd);
     if (result == -EWOULDBLOCK) created = false;
   }
   // Emptied only now that it is ours: its size seen before the lock may
   // already be stale.
   if (result == 0 && for_writing && is_regular(st)) {
-    result = syscalls.ftruncate(static_cast<int>(fd), 0);
+    result = retried([fd] { return syscalls.ftruncate(static_cast<int>(fd), 0); });
   }
   if (result < 0) {
     if (fd >= 0) syscalls.close(static_cast<int>(fd));
@@ -147,10 +178,7 @@ namespace {
 // One transfer call, made again while a signal interrupts it.
 template <typename CALL>
 TRANSFER transfer(CALL call) {
-  long result;
-  do {
-    result = call();
-  } while (result == -EINTR);
+  const long result = retried(call);
   if (result < 0) return {0, platform_code(result)};
   return {static_cast<int32_t>(result), 0};
 }
