@@ -11,6 +11,10 @@
 set -euo pipefail
 build=$1 source=$2 launcher=${3:-}
 runs_skipped=0
+# Under qemu-user, Wine's runs get the preload that the prefix's start chose.
+if [[ -n $launcher && -f ${WINEPREFIX:-}.preload ]]; then
+  launcher="env LD_PRELOAD=$(cat "$WINEPREFIX.preload") $launcher"
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -87,9 +87,19 @@ Capture open_capture(StdoutKind kind) {
 
 }  // namespace
 
+std::string emulation_preload() {
+#ifdef HALVES_LAUNCHER
+  return read_file(std::string(HALVES_WINEPREFIX) + ".preload").value_or("");
+#else
+  return "";
+#endif
+}
+
 void exec_program(const std::string& program) {
 #ifdef HALVES_LAUNCHER
   // The shared prefix of this test run, quiet, with no debugger and no display.
+  const std::string preload = emulation_preload();
+  if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
   setenv("WINEPREFIX", HALVES_WINEPREFIX, 1);
   setenv("WINEDEBUG", "-all", 1);
   setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d", 1);
