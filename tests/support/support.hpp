@@ -53,10 +53,6 @@ inline constexpr bool kUnderWine = false;
 // found: the preload that Wine's runs need there. Empty elsewhere.
 std::string emulation_preload();
 
-// Why a case that qemu-user cannot give skips there.
-inline constexpr const char* kNoX87UnderEmulation =
-    "qemu-user raises no x87 exception, and 32-bit programs run under it here";
-
 struct RunResult {
   bool exited = false;  // false: ended by a signal
   int exit_code = -1;

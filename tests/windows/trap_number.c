@@ -1,9 +1,9 @@
 // Preloaded into 32-bit Wine where qemu-user runs it. qemu gives a fault
-// signal's context the trap number -1, and Wine tells faults apart by that
-// number (an access violation from a division by zero, a stack overflow from
-// an illegal instruction). This wraps the fault handlers that Wine installs
-// and, where the number is missing, sets it from the signal and its code as
-// the processor would have, before Wine's handler runs.
+// signal's context the trap number -1, and Wine classifies a fault by that
+// number: without it an access violation passes for an illegal instruction,
+// and stack exhaustion kills the process. This wraps the fault handlers that
+// Wine installs and, where the number is missing, sets it from the signal
+// and its code as the processor would have, before Wine's handler runs.
 //
 // The wrapper runs in whatever state the fault left the thread: it uses no
 // thread-local data and calls nothing but Wine's handler.
@@ -47,7 +47,8 @@ int sigaction(int signal, const struct sigaction* action, struct sigaction* old)
   typedef int (*SIGACTION)(int, const struct sigaction*, struct sigaction*);
   static SIGACTION next;
   if (next == 0) *(void**)&next = dlsym(RTLD_NEXT, "sigaction");
-  if (action == 0 || !(action->sa_flags & SA_SIGINFO) || !is_fault(signal)) {
+  if (action == 0 || !(action->sa_flags & SA_SIGINFO) || !is_fault(signal) ||
+      action->sa_sigaction == fill_in_trap_number) {  // a wrapped action put back
     return next(signal, action, old);
   }
   struct sigaction wrapped = *action;
