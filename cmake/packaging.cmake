@@ -1,17 +1,20 @@
-# Installing the programs and their README, and the packages cpack makes of
-# them: a .tar.gz and a Debian package on Linux, a .zip on Windows.
+# Installing the programs with their manual pages, README, licence and
+# changelog, and the packages cpack makes of them: a .tar.gz and a Debian
+# package on Linux, a .zip on Windows.
 include(GNUInstallDirs)
 
 if(WIN32)
-  # A folder to unpack anywhere: the programs and the README side by side.
+  # A folder to unpack anywhere: the programs and their documents side by side.
   set(program_destination .)
   set(doc_destination .)
 else()
   set(program_destination ${CMAKE_INSTALL_BINDIR})
   set(doc_destination ${CMAKE_INSTALL_DOCDIR})
 endif()
-install(TARGETS splitter refuser RUNTIME DESTINATION ${program_destination})
-install(FILES README.md DESTINATION ${doc_destination})
+install(TARGETS splitter refuser RUNTIME DESTINATION ${program_destination} COMPONENT programs)
+install(FILES README.md DESTINATION ${doc_destination} COMPONENT docs)
+install(FILES LICENSE CHANGELOG.md DESTINATION ${doc_destination} COMPONENT archive)
+include(cmake/manual-pages.cmake)
 
 set(CPACK_PACKAGE_NAME halves)
 set(CPACK_PACKAGE_VENDOR "the halves developers")

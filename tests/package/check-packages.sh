@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the programs of a build into a temporary prefix and makes its
 # packages with cpack; checks that the installation and each package hold
-# both programs and the README, and that the programs they hold answer the
-# bundled example.
+# both programs and their documents, and that the programs they hold answer
+# the bundled example.
 # Usage: check-packages.sh BUILD_DIR SOURCE_DIR [LAUNCHER]
 #   LAUNCHER: what runs a program of the build (wine for Windows programs).
 # Where Wine cannot run programs here (WINEPREFIX.unavailable says why), the
@@ -54,13 +54,15 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/packages" >/dev/null
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 
 if [[ -z $launcher ]]; then
+  docs=(share/doc/halves/README.md share/doc/halves/LICENSE share/doc/halves/CHANGELOG.md
+    share/man/man1/splitter.1.gz share/man/man1/refuser.1.gz)
   cmake --install "$build" --prefix "$work/prefix" >/dev/null
-  holds "$(cd "$work/prefix" && find . -type f)" bin/splitter bin/refuser share/doc/halves/README.md
+  holds "$(cd "$work/prefix" && find . -type f)" bin/splitter bin/refuser "${docs[@]}"
   answers_the_example "$work/prefix/bin"
 
   tarball=$work/packages/halves-$version-Linux.tar.gz
   [[ -f $tarball ]] || fail "no $tarball"
-  holds "$(tar tzf "$tarball")" bin/splitter bin/refuser share/doc/halves/README.md
+  holds "$(tar tzf "$tarball")" bin/splitter bin/refuser "${docs[@]}"
   tar xzf "$tarball" -C "$work"
   answers_the_example "$work/halves-$version-Linux/bin"
 
@@ -71,8 +73,14 @@ if [[ -z $launcher ]]; then
 else
   zip=$work/packages/halves-$version-win32.zip
   [[ -f $zip ]] || fail "no $zip"
-  holds "$(cmake -E tar tf "$zip")" splitter.exe refuser.exe README.md
+  holds "$(cmake -E tar tf "$zip")" splitter.exe refuser.exe README.md LICENSE CHANGELOG.md \
+    splitter.txt refuser.txt
   (cd "$work" && cmake -E tar xf "$zip")
+  for page in splitter refuser; do
+    text=$work/halves-$version-win32/$page.txt
+    grep -q '^EXIT STATUS$' "$text" && ! grep -q $'\b' "$text" ||
+      fail "$page.txt is not the manual page as plain text"
+  done
   answers_the_example "$work/halves-$version-win32"
 fi
 shopt -s nullglob
