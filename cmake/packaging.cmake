@@ -1,34 +1,41 @@
-# Installing the programs and their README, and the packages cpack makes of
-# them: a .tar.gz and a Debian package on Linux, a .zip on Windows.
+# Installing the programs with their manual pages, README, licence and
+# changelog, and the packages cpack makes of them: a .tar.gz and the Debian
+# packages halves and halves-dbgsym on Linux, a .zip on Windows.
+#
+# The install rules fall in components. A plain install, the .tar.gz and the
+# .zip take every component but those excluded from "all": "programs" (with
+# their symbols), "docs" and "archive" (the licence and changelog as they
+# are). The Debian packages are made of components of their own
+# (cmake/debian-package.cmake).
 include(GNUInstallDirs)
 
 if(WIN32)
-  # A folder to unpack anywhere: the programs and the README side by side.
+  # A folder to unpack anywhere: the programs and their documents side by side.
   set(program_destination .)
   set(doc_destination .)
 else()
   set(program_destination ${CMAKE_INSTALL_BINDIR})
   set(doc_destination ${CMAKE_INSTALL_DOCDIR})
 endif()
-install(TARGETS splitter refuser RUNTIME DESTINATION ${program_destination})
-install(FILES README.md DESTINATION ${doc_destination})
+install(TARGETS splitter refuser RUNTIME DESTINATION ${program_destination} COMPONENT programs)
+install(FILES README.md DESTINATION ${doc_destination} COMPONENT docs)
+install(FILES LICENSE CHANGELOG.md DESTINATION ${doc_destination} COMPONENT archive)
+include(cmake/manual-pages.cmake)
 
 set(CPACK_PACKAGE_NAME halves)
 set(CPACK_PACKAGE_VENDOR "the halves developers")
-set(CPACK_PACKAGE_CONTACT "the halves developers <halves@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "Two batch programs that split a length into two halves for a list of durations")
+# The project has no mail address of its own: the reserved .invalid domain
+# says so, in an address that is still well formed.
+set(CPACK_PACKAGE_CONTACT "the halves developers <halves@halves.invalid>")
 set(CPACK_PACKAGE_FILE_NAME_SUFFIX "")
-set(CPACK_STRIP_FILES OFF)  # the symbols resolve the addresses of a report
+# The archives' programs keep their symbols, so a report resolves against them.
+set(CPACK_STRIP_FILES OFF)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
+  include(CPack)
 else()
   set(CPACK_GENERATOR "TGZ;DEB")
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  # Static programs: they depend on no other package.
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "")
+  include(cmake/debian-package.cmake)
 endif()
-include(CPack)
