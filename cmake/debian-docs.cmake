@@ -17,24 +17,6 @@ string(REPLACE "\n\n" "\n.\n" license_text "${CMAKE_MATCH_2}")
 string(REPLACE "\n" "\n " license_text " ${license_text}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/debian/copyright.in ${debian_dir}/copyright @ONLY)
 
-# "Www, DD Mon YYYY" for a date given as its year, month and day.
-function(debian_date year month day out)
-  # The day of the week by Sakamoto's method, 0 for Sunday.
-  set(offsets 0 3 2 5 0 3 5 1 4 6 2 4)
-  math(EXPR index "${month} - 1")
-  list(GET offsets ${index} offset)
-  set(y ${year})
-  if(month LESS 3)
-    math(EXPR y "${y} - 1")
-  endif()
-  math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
-  set(weekdays Sun Mon Tue Wed Thu Fri Sat)
-  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-  list(GET weekdays ${weekday} weekday_name)
-  list(GET months ${index} month_name)
-  set(${out} "${weekday_name}, ${day} ${month_name} ${year}" PARENT_SCOPE)
-endfunction()
-
 # The changelog: each "## VERSION (YYYY-MM-DD)" section of CHANGELOG.md
 # becomes an entry, its "- " items the entry's "* " items.
 file(STRINGS ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog_lines)
@@ -47,12 +29,14 @@ foreach(line IN LISTS changelog_lines)
     if(NOT newest)
       set(newest ${version})
     endif()
-    debian_date(${CMAKE_MATCH_2} ${CMAKE_MATCH_3} ${CMAKE_MATCH_4} date)
+    # The date as Debian's changelog has it, "Wed, 09 Dec 2026 00:00:00 +0000".
+    execute_process(COMMAND date -u -R -d "${CMAKE_MATCH_2}-${CMAKE_MATCH_3}-${CMAKE_MATCH_4}"
+      OUTPUT_VARIABLE date OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
     if(trailer)
       string(APPEND changelog "${trailer}\n")
     endif()
     string(APPEND changelog "${CPACK_PACKAGE_NAME} (${version}) unstable; urgency=medium\n\n")
-    set(trailer "\n -- ${CPACK_PACKAGE_CONTACT}  ${date} 00:00:00 +0000\n")
+    set(trailer "\n -- ${CPACK_PACKAGE_CONTACT}  ${date}\n")
   elseif(NOT trailer OR line STREQUAL "")
     # The title and introduction, and the empty lines between items.
   elseif(line MATCHES "^- (.*)")
