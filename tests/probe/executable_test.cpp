@@ -34,7 +34,7 @@ bool is_ours(const std::string& name) {
   static const std::regex OURS(
       "_ZZ?N2rt.*|_ZN12_GLOBAL__N_1.*|[A-Z][A-Z0-9_]*|CSWTCH\\.[0-9]+|"
       "_start|rt_process_entry|restore_rt|memcpy|memset|"
-      "__bss_start|_edata|_end|_etext|__executable_start|__ehdr_start|_GLOBAL_OFFSET_TABLE_|"
+      "__bss_start|_edata|_end|__?etext|__executable_start|__ehdr_start|_GLOBAL_OFFSET_TABLE_|"
       "__GNU_EH_FRAME_HDR|"
       "__(preinit|init|fini)_array_(start|end)|__rela_iplt_(start|end)");
   return std::regex_match(name, OURS);

@@ -1,5 +1,5 @@
-// Raw Linux x86-64 system calls and the kernel's own definitions, for the
-// Linux layer's implementation files only.
+// The kernel's own definitions and the processor's way of making system
+// calls, for the Linux layer's implementation files only.
 #pragma once
 
 #include <asm-generic/errno.h>
@@ -14,17 +14,13 @@
 
 #include "linux/syscalls.hpp"
 
-namespace rt::platform {
+#if defined(__x86_64__)
+#include "linux/x86_64.hpp"
+#else
+#error "no Linux layer for this processor"
+#endif
 
-inline long raw_syscall(long number, long a = 0, long b = 0, long c = 0, long d = 0) {
-  long result;
-  register long r10 asm("r10") = d;
-  asm volatile("syscall"
-               : "=a"(result)
-               : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10)
-               : "rcx", "r11", "memory");
-  return result;
-}
+namespace rt::platform {
 
 // File types of st_mode (the kernel's header hides them beside the C library).
 constexpr unsigned FILE_TYPE_MASK = 0170000;

@@ -17,6 +17,7 @@ constexpr int FAULT_SIGNALS[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGTRAP};
 
 // Kernel codes of the fault signals (the kernel's siginfo.h defines them only
 // under names that clash with the C library's).
+constexpr int CODE_SI_KERNEL = 0x80;
 constexpr int CODE_ILL_PRVOPC = 5;
 constexpr int CODE_FPE_INTDIV = 1;
 constexpr int CODE_FPE_INTOVF = 2;
@@ -26,9 +27,6 @@ constexpr int CODE_FPE_FLTUND = 5;
 constexpr int CODE_FPE_FLTINV = 7;
 constexpr int CODE_FPE_FLTSUB = 8;
 constexpr int CODE_TRAP_TRACE = 2;
-
-// What the x86-64 calling convention lets a routine use below its stack pointer.
-constexpr uintptr_t RED_ZONE = 128;
 
 alignas(16) constinit uint8_t signal_stack[32 * 1024];
 
@@ -47,11 +45,14 @@ restore_rt:
   .size restore_rt, .-restore_rt
 )");
 
-FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t sp) {
+FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t ip, uintptr_t sp) {
   // A signal that another process sent is no fault of this one.
   if (info.si_code <= 0) return FAULTKIND::UNHANDLED;
   switch (signal) {
     case SIGSEGV:
+      if (info.si_code == CODE_SI_KERNEL && privileged_instruction(ip)) {
+        return FAULTKIND::PRIV_INSTRUCTION;
+      }
       return STACK_EXHAUSTED(reinterpret_cast<uintptr_t>(info.si_addr), sp)
                  ? FAULTKIND::STACK_OVERFLOW
                  : FAULTKIND::ACCESS_VIOLATION;
@@ -104,21 +105,17 @@ void default_handling(int signal) {
 
 // Compiled for size: only a fault runs it.
 [[gnu::cold]] void fault_handler(int signal, siginfo_t* info, void* raw_context) {
-  auto& registers = static_cast<ucontext*>(raw_context)->uc_mcontext;
-  FAULTCONTEXT context{registers.rip, registers.rbp};
-  const uintptr_t stack = REPORT_STACK(registers.rsp, RED_ZONE);
+  ucontext& registers = *static_cast<ucontext*>(raw_context);
+  const uintptr_t ip = context_ip(registers);
+  const uintptr_t sp = context_sp(registers);
+  FAULTCONTEXT context{ip, context_frame(registers)};
+  const uintptr_t stack = REPORT_STACK(sp, RED_ZONE);
   if (!filter_installed || stack == 0 ||
-      EXCEPTION_FILTER(classify(signal, *info, registers.rsp), context) !=
-          FILTER_CONTINUE_EXECUTION) {
+      EXCEPTION_FILTER(classify(signal, *info, ip, sp), context) != FILTER_CONTINUE_EXECUTION) {
     default_handling(signal);
     return;
   }
-  // Resume as if the faulting instruction had called context.IP: the fault
-  // address stands as the return address on a stack aligned for a call.
-  const uintptr_t sp = (stack & ~uintptr_t{15}) - sizeof(uintptr_t);
-  *reinterpret_cast<uintptr_t*>(sp) = registers.rip;
-  registers.rsp = sp;
-  registers.rip = context.IP;
+  resume_as_call(registers, context.IP, stack);
 }
 
 }  // namespace
