@@ -1,9 +1,11 @@
 // A program linked with the runtime that raises one run-time error or fault,
 // chosen by the first line of "scenario.txt", so that tests can check the
-// real exit path and its report.
+// real exit path and its report. "raise" takes an exception code on the
+// second line.
 #include <climits>
 
 #include "internal/error.hpp"
+#include "probe.hpp"
 #include "runtime/checks.hpp"
 #include "runtime/routine.hpp"
 #include "runtime/startup.hpp"
@@ -27,7 +29,11 @@ volatile int32_t zero = 0;
 volatile double one_float = 1.0;
 volatile double zero_float = 0.0;
 volatile double float_result = 0.0;
+volatile double huge_float = 1e300;
 int32_t* volatile nowhere = nullptr;
+// An address that no program may access: on x86-64 a non-canonical one,
+// which the processor refuses before any page is looked up.
+int32_t* volatile far_away = reinterpret_cast<int32_t*>(UINTPTR_MAX / 2 + 1);
 volatile bool stop_recursion = false;
 volatile bool fault_every_time = false;
 
@@ -91,6 +97,44 @@ RT_ROUTINE void PROBE_ILLEGAL() {
 
 RT_ROUTINE void PROBE_BREAKPOINT() {
   asm volatile("int3");
+}
+
+RT_ROUTINE void PROBE_PRIVILEGED() {
+  volatile int32_t value = one;
+  asm volatile("hlt" : : "m"(value));
+}
+
+RT_ROUTINE void PROBE_NONCANONICAL() {
+  volatile int32_t value = *far_away;
+  (void)value;
+}
+
+// The trap flag, set by popf, traps once the instruction after the popf has
+// run: the report names the second nop.
+RT_ROUTINE void PROBE_SINGLE_STEP() {
+  volatile int32_t value = one;
+  uintptr_t flags;
+  asm volatile("pushf\n\tpop %0\n\tor $0x100, %0\n\tpush %0\n\tpopf\n\tnop\n\tnop"
+               : "=&r"(flags)
+               : "m"(value));
+}
+
+// The x87 unit's wider range holds the product: there the overflow comes with
+// its store as a double, and is raised at the next floating-point
+// instruction, the load after it.
+RT_ROUTINE void PROBE_FLOAT_OVERFLOW() {
+  volatile double factor = huge_float;
+  float_result = huge_float * factor;
+  float_result = one_float;
+}
+
+// A ninth push onto the x87 unit's eight registers; the fault is raised at
+// the next instruction that waits for the unit.
+RT_ROUTINE void PROBE_X87_STACK() {
+  volatile int32_t value = one;
+  asm volatile("fld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfwait"
+               :
+               : "m"(value));
 }
 
 // Recursion without end (the flag is never set), some 80 bytes of stack a
@@ -158,6 +202,9 @@ RT_ROUTINE void PROBE() {
   READLN_END(f);
   INT_IOCHECK();
   if (equals(scenario, "hold")) PROBE_HOLD(f);
+#if defined(_WIN32)
+  const uint32_t code = equals(scenario, "raise") ? READ_UINT(f) : 0;
+#endif
   CLOSE(f);
   INT_IOCHECK();
   if (equals(scenario, "overflow")) PROBE_OVERFLOW();
@@ -172,6 +219,16 @@ RT_ROUTINE void PROBE() {
   if (equals(scenario, "float_invalid")) PROBE_FLOAT_INVALID();
   if (equals(scenario, "illegal")) PROBE_ILLEGAL();
   if (equals(scenario, "breakpoint")) PROBE_BREAKPOINT();
+  if (equals(scenario, "privileged")) PROBE_PRIVILEGED();
+  if (equals(scenario, "noncanonical")) PROBE_NONCANONICAL();
+  if (equals(scenario, "single_step")) PROBE_SINGLE_STEP();
+  if (equals(scenario, "float_overflow")) PROBE_FLOAT_OVERFLOW();
+  if (equals(scenario, "x87_stack")) PROBE_X87_STACK();
+#if defined(_WIN32)
+  if (equals(scenario, "raise")) PROBE_RAISE(code);
+#else
+  if (equals(scenario, "bus_error")) PROBE_BUS_ERROR();
+#endif
   if (equals(scenario, "recursion")) PROBE_RECURSE(1);
   if (equals(scenario, "deep_access")) PROBE_DEEP(12, PROBE_ACCESS);
   if (equals(scenario, "report_fault_once")) PROBE_FAULT_IN_REPORT(false);
