@@ -33,6 +33,10 @@ struct Chain {
   }
 };
 
+// A record above the program stack, with a return address of its own: the
+// walk must not follow a link to it.
+uintptr_t* record_above_the_stack = nullptr;
+
 class DumpStackTest : public texttest::TextFileTest {
  protected:
   // The dump from chain record 0, as the return addresses it printed.
@@ -68,12 +72,18 @@ TEST_F(DumpStackTest, StopsWhereTheChainBreaks) {
        [](const Chain& c) { c.set(2, c.at(2), 0x1002); },
        {0x1000, 0x1001, 0x1002}},
       {"a link above the stack",
-       [](const Chain& c) { c.set(4, PROGRAM_STACK_TOP() + Chain::SPACING, 0x1004); },
+       [](const Chain& c) {
+         c.set(4, reinterpret_cast<uintptr_t>(record_above_the_stack), 0x1004);
+       },
        {0x1000, 0x1001, 0x1002, 0x1003, 0x1004}},
       {"a return address of 0",
        [](const Chain& c) { c.set(2, c.at(3), 0); },
        {0x1000, 0x1001, 0x1003, 0x1004, 0x1005}},
   };
+  // On the test's own stack, which lies above the program stack's region.
+  alignas(16) uintptr_t above[2] = {0, 0x1006};
+  record_above_the_stack = above;
+  ASSERT_GT(reinterpret_cast<uintptr_t>(above), PROGRAM_STACK_TOP());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Chain chain(6);

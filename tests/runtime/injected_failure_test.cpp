@@ -170,16 +170,22 @@ long failing_flock(int fd, int operation) {
   if (injected_calls++ == 0) return -injected_error;
   return kernel_syscalls.flock(fd, operation);
 }
+long failing_ftruncate(int fd, long length) {
+  if (injected_calls++ == 0) return -injected_error;
+  return kernel_syscalls.ftruncate(fd, length);
+}
 
 TEST_F(InjectedFailureTest, NativeOpenErrorsBecomeTheirIOResults) {
   const auto inject_open = [] { syscalls.openat = failing_openat; };
   const auto inject_lock = [] { syscalls.flock = failing_flock; };
+  const auto inject_truncate = [] { syscalls.ftruncate = failing_ftruncate; };
   const struct {
     const char* what;
     void (*inject)();
     long error;
     uint16_t result;
   } cases[] = {
+      {"access refused", inject_open, EACCES, 5},
       {"read-only file system", inject_open, EROFS, 150},
       {"too many open files", inject_open, EMFILE, 4},
       {"name too long", inject_open, ENAMETOOLONG, 206},
@@ -188,6 +194,7 @@ TEST_F(InjectedFailureTest, NativeOpenErrorsBecomeTheirIOResults) {
       {"anything else", inject_open, EXDEV, 162},
       {"interrupted open", inject_open, EINTR, 0},
       {"interrupted lock", inject_lock, EINTR, 0},
+      {"interrupted emptying", inject_truncate, EINTR, 0},
       {"no lock service", inject_lock, ENOLCK, 0},
       {"locks not supported", inject_lock, EOPNOTSUPP, 0},
       {"no lock call", inject_lock, ENOSYS, 0},
