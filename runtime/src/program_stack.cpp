@@ -49,13 +49,14 @@ uintptr_t PROGRAM_STACK_TOP() {
   return region_high();
 }
 
-bool IN_PROGRAM_STACK(uintptr_t address) {
-  return address >= region_low() && address < region_high();
+bool IN_PROGRAM_STACK(FRAMEPOINTER frame) {
+  const uintptr_t record = FRAME_RECORD(frame);
+  return record >= region_low() && record < region_high();
 }
 
 STACKBOUNDS STACK_OF(FRAMEPOINTER frame) {
   if (IN_PROGRAM_STACK(frame)) return {region_low(), region_high()};
-  return {frame, UINTPTR_MAX};
+  return {FRAME_RECORD(frame), UINTPTR_MAX};
 }
 
 bool STACK_EXHAUSTED(uintptr_t fault_address, uintptr_t sp) {

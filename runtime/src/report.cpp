@@ -38,8 +38,9 @@ void DUMP_STACK(TEXTREC& f, FRAMEPOINTER frame) {
   FRAMEPOINTER previous = frame - 1;
   uint32_t count = 0;
   while (frame > previous) {
-    if (frame < stack.LOW || frame > stack.HIGH - 2 * sizeof(uintptr_t) ||
-        frame % sizeof(uintptr_t) != 0) {
+    const uintptr_t record = FRAME_RECORD(frame);
+    if (record < stack.LOW || record > stack.HIGH - 2 * sizeof(uintptr_t) ||
+        record % sizeof(uintptr_t) != 0) {
       break;
     }
     const CODEPOINTER addr = GET_CALLER_ADDR(frame);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "frame_record.hpp"
 #include "runtime/shortstring.hpp"
 #include "runtime/startup.hpp"
 #include "runtime/text.hpp"
@@ -11,7 +12,7 @@
 namespace rt {
 
 using CODEPOINTER = uintptr_t;   // an address in code
-using FRAMEPOINTER = uintptr_t;  // a frame record: [link, return address]
+using FRAMEPOINTER = uintptr_t;  // a frame pointer, which designates a frame record
 
 extern uint16_t EXITCODE;
 extern uint16_t ERRORCODE;
@@ -31,15 +32,21 @@ constexpr int32_t RTE_OVERFLOW = 215;
 constexpr int32_t RTE_ACCESS_VIOLATION = 216;
 constexpr int32_t RTE_PRIVILEGED = 217;
 
-// Frame primitives over the frame-pointer chain.
+// Frame primitives over the frame-pointer chain. A frame pointer designates
+// a frame record, [link, return address], where its processor keeps it
+// (frame_record.hpp, in the processor's folder); the link is the caller's
+// frame pointer.
 [[gnu::always_inline]] inline FRAMEPOINTER GET_FRAME() {
   return reinterpret_cast<FRAMEPOINTER>(__builtin_frame_address(0));
 }
+inline uintptr_t FRAME_RECORD(FRAMEPOINTER frame) {
+  return frame + FRAME_RECORD_OFFSET;
+}
 inline CODEPOINTER GET_CALLER_ADDR(FRAMEPOINTER frame) {
-  return frame == 0 ? 0 : reinterpret_cast<const CODEPOINTER*>(frame)[1];
+  return frame == 0 ? 0 : reinterpret_cast<const CODEPOINTER*>(FRAME_RECORD(frame))[1];
 }
 inline FRAMEPOINTER GET_CALLER_FRAME(FRAMEPOINTER frame) {
-  return frame == 0 ? 0 : reinterpret_cast<const FRAMEPOINTER*>(frame)[0];
+  return frame == 0 ? 0 : reinterpret_cast<const FRAMEPOINTER*>(FRAME_RECORD(frame))[0];
 }
 
 // Error entries; none returns.

@@ -42,9 +42,10 @@ struct STACKBOUNDS {
 // Makes the guard pages inaccessible; without them the process ends at once.
 void PREPARE_PROGRAM_STACK();
 uintptr_t PROGRAM_STACK_TOP();
-bool IN_PROGRAM_STACK(uintptr_t address);
-// The stack that a frame record lies on, for the dump's walk; a frame outside
-// the program stack gets the widest bounds above itself.
+// Whether a frame pointer's record lies in the program stack.
+bool IN_PROGRAM_STACK(FRAMEPOINTER frame);
+// The stack that a frame pointer's record lies on, for the dump's walk; a
+// record outside the program stack gets the widest bounds above itself.
 STACKBOUNDS STACK_OF(FRAMEPOINTER frame);
 
 // Whether a fault is stack exhaustion: an access to a guard page, or a stack

@@ -16,6 +16,10 @@
 
 #if defined(__x86_64__)
 #include "linux/x86_64.hpp"
+#elif defined(__aarch64__)
+#include "linux/aarch64.hpp"
+#elif defined(__riscv) && __riscv_xlen == 64
+#include "linux/riscv64.hpp"
 #else
 #error "no Linux layer for this processor"
 #endif

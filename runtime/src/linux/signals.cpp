@@ -35,15 +35,10 @@ alignas(16) constinit uint8_t signal_stack[32 * 1024];
 // the removal gets the default action all the same.
 constinit bool filter_installed = false;
 
+#ifdef LINUX_SIGNAL_RESTORER
 extern "C" void restore_rt();
-asm(R"(
-  .text
-  .type restore_rt,@function
-restore_rt:
-  mov $15, %eax
-  syscall
-  .size restore_rt, .-restore_rt
-)");
+asm(LINUX_SIGNAL_RESTORER);
+#endif
 
 FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t ip, uintptr_t sp) {
   // A signal that another process sent is no fault of this one.
@@ -90,8 +85,11 @@ FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t ip, uintptr_t sp
 void set_action(int signal, __sighandler_t handler, unsigned long flags) {
   struct sigaction action {};
   action.sa_handler = handler;
-  action.sa_flags = flags | SA_RESTORER;
+  action.sa_flags = flags;
+#ifdef LINUX_SIGNAL_RESTORER
+  action.sa_flags |= SA_RESTORER;
   action.sa_restorer = restore_rt;
+#endif
   syscalls.rt_sigaction(signal, &action, nullptr, sizeof(action.sa_mask));
 }
 

@@ -1,7 +1,9 @@
-// The process entry of a Linux x86-64 program: the kernel starts it at
-// _start with an aligned stack and no frame. Linked into the shipped programs
-// only: hosted test executables have the C library's entry.
+// The process entry of a Linux program: the kernel starts it at _start, the
+// processor's own (linux/kernel.hpp), which calls rt_process_entry with no
+// frame. Linked into the shipped programs only: hosted test executables have
+// the C library's entry.
 #include "internal/startup.hpp"
+#include "linux/kernel.hpp"
 
 extern "C" {
 
@@ -10,16 +12,6 @@ extern "C" {
   rt::EXE_ENTRY(rt::PROGRAM_MAIN);
 }
 
-asm(R"(
-  .text
-  .globl _start
-  .type _start,@function
-_start:
-  xor %ebp, %ebp
-  and $-16, %rsp
-  call rt_process_entry
-  ud2
-  .size _start, .-_start
-)");
+asm(LINUX_PROCESS_ENTRY);
 
 }  // extern "C"

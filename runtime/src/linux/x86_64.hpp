@@ -1,5 +1,7 @@
 // What the Linux layer does its own way on x86-64, for its implementation
-// files only (through linux/kernel.hpp).
+// files only (through linux/kernel.hpp): the system call, the process entry,
+// the signal restorer, the signal context's registers, and the test that
+// tells a privileged instruction's fault from an access's.
 #pragma once
 
 #include <asm/ucontext.h>
@@ -30,6 +32,30 @@ inline long raw_syscall6(long number, long a, long b, long c, long d, long e, lo
                : "rcx", "r11", "memory");
   return result;
 }
+
+// --- The process entry and the signal restorer -----------------------------------
+
+// The kernel starts _start with no frame; the stack is aligned for the call.
+#define LINUX_PROCESS_ENTRY    \
+  "  .text\n"                  \
+  "  .globl _start\n"          \
+  "  .type _start,@function\n" \
+  "_start:\n"                  \
+  "  xor %ebp, %ebp\n"         \
+  "  and $-16, %rsp\n"         \
+  "  call rt_process_entry\n"  \
+  "  ud2\n"                    \
+  "  .size _start, .-_start\n"
+
+// The kernel returns from a signal handler through the restorer that its
+// action names, which makes the rt_sigreturn call.
+#define LINUX_SIGNAL_RESTORER      \
+  "  .text\n"                      \
+  "  .type restore_rt,@function\n" \
+  "restore_rt:\n"                  \
+  "  mov $15, %eax\n"              \
+  "  syscall\n"                    \
+  "  .size restore_rt, .-restore_rt\n"
 
 // --- Signal contexts -------------------------------------------------------------
 
