@@ -8,15 +8,18 @@
 # or warning in either Debian package, and mandoc's lint finds nothing in
 # the manual pages.
 # Usage: check-packages.sh BUILD_DIR SOURCE_DIR [LAUNCHER]
-#   LAUNCHER: what runs a program of the build (wine for Windows programs).
+#   LAUNCHER: what runs a program of the build: wine for Windows programs,
+#   qemu-aarch64 or qemu-riscv64 for Linux programs of another processor.
 # Where Wine cannot run programs here (WINEPREFIX.unavailable says why), the
 # package is checked all the same, its programs' runs are left out, and the
 # script ends with 77: skipped.
 set -euo pipefail
 build=$1 source=$2 launcher=${3:-}
+windows=0
+[[ $launcher == wine ]] && windows=1
 runs_skipped=0
 # Under qemu-user, Wine's runs get the preload that the prefix's start chose.
-if [[ -n $launcher && -f ${WINEPREFIX:-}.preload ]]; then
+if ((windows)) && [[ -f ${WINEPREFIX:-}.preload ]]; then
   launcher="env LD_PRELOAD=$(cat "$WINEPREFIX.preload") $launcher"
 fi
 work=$(mktemp -d)
@@ -30,12 +33,12 @@ fail() {
 # Runs both programs found in the folder $1 on the example, in a fresh folder.
 answers_the_example() {
   local programs=$1 suffix= run
-  if [[ -n $launcher && -f ${WINEPREFIX:-}.unavailable ]]; then
+  if ((windows)) && [[ -f ${WINEPREFIX:-}.unavailable ]]; then
     echo "skipped: the programs in $programs are not run: $(cat "$WINEPREFIX.unavailable")"
     runs_skipped=1
     return
   fi
-  [[ -n $launcher ]] && suffix=.exe
+  ((windows)) && suffix=.exe
   run=$(mktemp -d "$work/run.XXXXXX")
   cp "$source/examples/input.txt" "$run/"
   (cd "$run" && $launcher "$programs/splitter$suffix" </dev/null) ||
@@ -77,7 +80,7 @@ resolves_through_debug_file() {
   local root=$1 run status=0 id debug_file routines
   run=$(mktemp -d "$work/run.XXXXXX")
   printf '20\n-5\n' >"$run/input.txt"
-  (cd "$run" && "$root/usr/bin/splitter" >report.txt </dev/null) || status=$?
+  (cd "$run" && $launcher "$root/usr/bin/splitter" >report.txt </dev/null) || status=$?
   ((status == 201)) || fail "the stripped splitter ended with $status on a count of -5"
   id=$(LC_ALL=C readelf -n "$root/usr/bin/splitter" | sed -n 's/.*Build ID: \([0-9a-f]*\)$/\1/p')
   debug_file=$root/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug
@@ -95,22 +98,25 @@ resolves_through_debug_file() {
 cpack --config "$build/CPackConfig.cmake" -B "$work/packages" >/dev/null
 version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 
-if [[ -z $launcher ]]; then
+if ((!windows)); then
   docs=(share/doc/halves/README.md share/doc/halves/LICENSE share/doc/halves/CHANGELOG.md
     share/man/man1/splitter.1.gz share/man/man1/refuser.1.gz)
   cmake --install "$build" --prefix "$work/prefix" >/dev/null
   holds "$(cd "$work/prefix" && find . -type f)" bin/splitter bin/refuser "${docs[@]}"
   answers_the_example "$work/prefix/bin"
 
-  tarball=$work/packages/halves-$version-Linux.tar.gz
-  [[ -f $tarball ]] || fail "no $tarball"
+  # Every archive's name says its processor, as Debian names it.
+  arch=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+  tarball=$work/packages/halves-$version-Linux-$arch.tar.gz
+  [[ -n $arch && -f $tarball ]] || fail "no $tarball"
   holds "$(tar tzf "$tarball")" bin/splitter bin/refuser "${docs[@]}"
   tar xzf "$tarball" -C "$work"
-  answers_the_example "$work/halves-$version-Linux/bin"
-  symbols "$work/halves-$version-Linux/bin/splitter" kept
+  answers_the_example "$work/halves-$version-Linux-$arch/bin"
+  symbols "$work/halves-$version-Linux-$arch/bin/splitter" kept
 
-  deb=$(ls "$work"/packages/halves_"$version"_*.deb) || fail "no Debian package"
-  dbgsym=$(ls "$work"/packages/halves-dbgsym_"$version"_*.deb) || fail "no -dbgsym package"
+  deb=$work/packages/halves_${version}_$arch.deb
+  dbgsym=$work/packages/halves-dbgsym_${version}_$arch.deb
+  [[ -f $deb && -f $dbgsym ]] || fail "no $deb and $dbgsym"
   holds "$(dpkg-deb -c "$deb")" usr/bin/splitter usr/bin/refuser usr/share/doc/halves/README.md \
     usr/share/doc/halves/copyright usr/share/doc/halves/changelog.gz \
     usr/share/man/man1/splitter.1.gz usr/share/man/man1/refuser.1.gz \

@@ -35,6 +35,8 @@ bool is_ours(const std::string& name) {
       "_ZZ?N2rt.*|_ZN12_GLOBAL__N_1.*|[A-Z][A-Z0-9_]*|CSWTCH\\.[0-9]+|"
       "_start|rt_process_entry|restore_rt|memcpy|memset|"
       "__bss_start|_edata|_end|__?etext|__executable_start|__ehdr_start|_GLOBAL_OFFSET_TABLE_|"
+      "__bss_start__|_?_bss_end__|__end__|__DATA_BEGIN__|__SDATA_BEGIN__|__BSS_END__|"
+      "__global_pointer\\$|"
       "__GNU_EH_FRAME_HDR|"
       "__(preinit|init|fini)_array_(start|end)|__rela_iplt_(start|end)");
   return std::regex_match(name, OURS);

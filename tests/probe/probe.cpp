@@ -32,7 +32,8 @@ volatile double float_result = 0.0;
 volatile double huge_float = 1e300;
 int32_t* volatile nowhere = nullptr;
 // An address that no program may access: on x86-64 a non-canonical one,
-// which the processor refuses before any page is looked up.
+// which the processor refuses before any page is looked up; outside the
+// address space on the others.
 int32_t* volatile far_away = reinterpret_cast<int32_t*>(UINTPTR_MAX / 2 + 1);
 volatile bool stop_recursion = false;
 volatile bool fault_every_time = false;
@@ -90,33 +91,9 @@ RT_ROUTINE void PROBE_FLOAT_INVALID() {
   float_result = zero_float / divisor;
 }
 
-RT_ROUTINE void PROBE_ILLEGAL() {
-  volatile int32_t value = one;
-  asm volatile("ud2" : : "m"(value));
-}
-
-RT_ROUTINE void PROBE_BREAKPOINT() {
-  asm volatile("int3");
-}
-
-RT_ROUTINE void PROBE_PRIVILEGED() {
-  volatile int32_t value = one;
-  asm volatile("hlt" : : "m"(value));
-}
-
 RT_ROUTINE void PROBE_NONCANONICAL() {
   volatile int32_t value = *far_away;
   (void)value;
-}
-
-// The trap flag, set by popf, traps once the instruction after the popf has
-// run: the report names the second nop.
-RT_ROUTINE void PROBE_SINGLE_STEP() {
-  volatile int32_t value = one;
-  uintptr_t flags;
-  asm volatile("pushf\n\tpop %0\n\tor $0x100, %0\n\tpush %0\n\tpopf\n\tnop\n\tnop"
-               : "=&r"(flags)
-               : "m"(value));
 }
 
 // The x87 unit's wider range holds the product: there the overflow comes with
@@ -126,15 +103,6 @@ RT_ROUTINE void PROBE_FLOAT_OVERFLOW() {
   volatile double factor = huge_float;
   float_result = huge_float * factor;
   float_result = one_float;
-}
-
-// A ninth push onto the x87 unit's eight registers; the fault is raised at
-// the next instruction that waits for the unit.
-RT_ROUTINE void PROBE_X87_STACK() {
-  volatile int32_t value = one;
-  asm volatile("fld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfwait"
-               :
-               : "m"(value));
 }
 
 // Recursion without end (the flag is never set), some 80 bytes of stack a
@@ -217,13 +185,11 @@ RT_ROUTINE void PROBE() {
   if (equals(scenario, "divide")) PROBE_DIVIDE();
   if (equals(scenario, "float_divide")) PROBE_FLOAT_DIVIDE();
   if (equals(scenario, "float_invalid")) PROBE_FLOAT_INVALID();
-  if (equals(scenario, "illegal")) PROBE_ILLEGAL();
-  if (equals(scenario, "breakpoint")) PROBE_BREAKPOINT();
-  if (equals(scenario, "privileged")) PROBE_PRIVILEGED();
   if (equals(scenario, "noncanonical")) PROBE_NONCANONICAL();
-  if (equals(scenario, "single_step")) PROBE_SINGLE_STEP();
   if (equals(scenario, "float_overflow")) PROBE_FLOAT_OVERFLOW();
-  if (equals(scenario, "x87_stack")) PROBE_X87_STACK();
+  for (const PROCESSORFAULT* fault = PROCESSOR_FAULTS; fault->scenario != nullptr; ++fault) {
+    if (equals(scenario, fault->scenario)) fault->routine();
+  }
 #if defined(_WIN32)
   if (equals(scenario, "raise")) PROBE_RAISE(code);
 #else

@@ -1,9 +1,20 @@
-// The probe's scenarios that a platform raises its own way.
+// The probe's scenarios that a processor or a platform raises its own way.
 #pragma once
 
 #include <cstdint>
 
 #include "runtime/routine.hpp"
+
+// A fault that only the target's processor has, raised by a routine of its
+// own.
+struct PROCESSORFAULT {
+  const char* scenario;
+  void (*routine)();
+};
+
+// The target processor's faults (faults_<processor>.cpp), ended by a nil
+// scenario.
+extern const PROCESSORFAULT PROCESSOR_FAULTS[];
 
 extern "C" {
 

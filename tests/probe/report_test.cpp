@@ -32,22 +32,40 @@ const CodeMap& probe_code() {
 // return address of its call, a fault the faulting instruction itself.
 enum class Site { AfterCall, Instruction };
 
+using testsupport::kTarget;
+using testsupport::Target;
+
 // Part of the text of the instruction at a report's site, as objdump shows
 // it on each target; nullptr: any.
 struct Instruction {
-  const char* x86_64;
-  const char* windows;
-  Instruction(const char* both = nullptr) : x86_64(both), windows(both) {}
-  Instruction(const char* x86_64, const char* windows) : x86_64(x86_64), windows(windows) {}
-  const char* here() const { return testsupport::kUnderWine ? windows : x86_64; }
+  const char* x86 = nullptr;  // 64-bit, and 32-bit unless windows says otherwise
+  const char* windows = nullptr;
+  const char* arm64 = nullptr;
+  const char* riscv64 = nullptr;
+  const char* here() const {
+    switch (kTarget) {
+      case Target::LinuxX86_64:
+        return x86;
+      case Target::Windows:
+        return windows != nullptr ? windows : x86;
+      case Target::LinuxArm64:
+        return arm64;
+      case Target::LinuxRiscv64:
+        return riscv64;
+    }
+    return nullptr;
+  }
 };
+
+// The call whose return address a check reports, and its length.
+const Instruction CALL{.x86 = "call", .arm64 = "bl", .riscv64 = "jal"};
+const uint32_t CALL_LENGTH = kTarget == Target::LinuxX86_64 || testsupport::kUnderWine ? 5 : 4;
 
 struct ReportCase {
   const char* scenario;
   int error;
   Site site;
-  // The call (5 bytes long) just before the address, or the faulting
-  // instruction.
+  // The faulting instruction; a check's site is a call.
   Instruction instruction;
   // The failing routine, then each active caller out to the start-up code.
   std::vector<std::string> chain;
@@ -75,8 +93,11 @@ std::vector<std::string> chain(const std::string& routine) {
 // exception at the next floating-point instruction, here the store of the
 // result, and the context's instruction pointer, which the report names,
 // points there (the exception record's address would name the operation).
-const Instruction FLOAT_DIVISION{"divsd", "fstp"};
-const Instruction FLOAT_PRODUCT{"mulsd", "fld"};
+const Instruction FLOAT_DIVISION{.x86 = "divsd", .windows = "fstp"};
+const Instruction FLOAT_PRODUCT{.x86 = "mulsd", .windows = "fld"};
+const Instruction STORE{.x86 = "mov", .arm64 = "str", .riscv64 = "sw"};
+const Instruction LOAD{.x86 = "mov", .arm64 = "ldr", .riscv64 = "lw"};
+const Instruction LOAD_BYTE{.x86 = "mov", .arm64 = "ldrb", .riscv64 = "lb"};
 
 // Every fault of the table that the target's processor can raise. Four
 // cannot arise in a 64-bit x86 program: the denormal operand and underflow
@@ -84,43 +105,72 @@ const Instruction FLOAT_PRODUCT{"mulsd", "fld"};
 // traps, whose instructions (into, bound) 64-bit mode does not have. Windows
 // programs raise every code of the table below as well.
 const ReportCase REPORT_CASES[] = {
-    {"overflow", 215, Site::AfterCall, "call", chain("PROBE_OVERFLOW")},
-    {"range_past", 201, Site::AfterCall, "call", chain("PROBE_RANGE_PAST")},
-    {"range_below", 201, Site::AfterCall, "call", chain("PROBE_RANGE_BELOW")},
-    {"io", 2, Site::AfterCall, "call", chain("PROBE_IO")},
-    {"deep", 215, Site::AfterCall, "call", deep_chain("PROBE_OVERFLOW")},
-    {"access", 216, Site::Instruction, "mov", chain("PROBE_ACCESS")},
-    // A non-canonical address on x86-64; on 32-bit Windows the top half of
-    // the address space, the system's.
-    {"noncanonical", 216, Site::Instruction, "mov", chain("PROBE_NONCANONICAL")},
-    {"bus_error", 217, Site::Instruction, "mov", chain("PROBE_BUS_ERROR")},
-    {"divide", 200, Site::Instruction, "idiv", chain("PROBE_DIVIDE")},
+    {"overflow", 215, Site::AfterCall, CALL, chain("PROBE_OVERFLOW")},
+    {"range_past", 201, Site::AfterCall, CALL, chain("PROBE_RANGE_PAST")},
+    {"range_below", 201, Site::AfterCall, CALL, chain("PROBE_RANGE_BELOW")},
+    {"io", 2, Site::AfterCall, CALL, chain("PROBE_IO")},
+    {"deep", 215, Site::AfterCall, CALL, deep_chain("PROBE_OVERFLOW")},
+    {"access", 216, Site::Instruction, STORE, chain("PROBE_ACCESS")},
+    // A non-canonical address on x86-64, one outside the address space on
+    // the others; on 32-bit Windows the top half of the address space, the
+    // system's.
+    {"noncanonical", 216, Site::Instruction, LOAD, chain("PROBE_NONCANONICAL")},
+    {"bus_error", 217, Site::Instruction, LOAD_BYTE, chain("PROBE_BUS_ERROR")},
+    {"divide", 200, Site::Instruction, {.x86 = "idiv"}, chain("PROBE_DIVIDE")},
     {"float_divide", 200, Site::Instruction, FLOAT_DIVISION, chain("PROBE_FLOAT_DIVIDE")},
     {"float_invalid", 207, Site::Instruction, FLOAT_DIVISION, chain("PROBE_FLOAT_INVALID")},
     {"float_overflow", 205, Site::Instruction, FLOAT_PRODUCT, chain("PROBE_FLOAT_OVERFLOW")},
-    {"x87_stack", 207, Site::Instruction, "fwait", chain("PROBE_X87_STACK")},
-    {"illegal", 217, Site::Instruction, "ud2", chain("PROBE_ILLEGAL")},
-    {"privileged", 217, Site::Instruction, "hlt", chain("PROBE_PRIVILEGED")},
+    {"x87_stack", 207, Site::Instruction, {.x86 = "fwait"}, chain("PROBE_X87_STACK")},
+    {"illegal",
+     217,
+     Site::Instruction,
+     {.x86 = "ud2", .arm64 = "udf", .riscv64 = "unimp"},
+     chain("PROBE_ILLEGAL")},
+    // arm64 and riscv64 refuse the kernel's registers as illegal instructions.
+    {"privileged",
+     217,
+     Site::Instruction,
+     {.x86 = "hlt", .arm64 = "mrs", .riscv64 = "csrr"},
+     chain("PROBE_PRIVILEGED")},
     // The trap comes once the instruction after the one that set the flag
     // has run: the report names the next one.
-    {"single_step", 217, Site::Instruction, "nop", chain("PROBE_SINGLE_STEP")},
-    {"deep_access", 216, Site::Instruction, "mov", deep_chain("PROBE_ACCESS")},
+    {"single_step", 217, Site::Instruction, {.x86 = "nop"}, chain("PROBE_SINGLE_STEP")},
+    {"deep_access", 216, Site::Instruction, STORE, deep_chain("PROBE_ACCESS")},
     // The recursion is thousands of levels deep, far beyond any dump limit.
-    {"recursion", 202, Site::Instruction, nullptr, std::vector<std::string>(1000, "PROBE_RECURSE")},
+    {"recursion", 202, Site::Instruction, {}, std::vector<std::string>(1000, "PROBE_RECURSE")},
 };
 
 // Why the programs under test cannot raise a scenario's fault here, or
 // nullptr where they can.
 const char* cannot_raise(const std::string& scenario) {
-  if (!testsupport::kUnderWine) return nullptr;
-  if (scenario == "bus_error") {
-    return "a Windows program cannot shorten a file under its own mapping, and Wine reports "
-           "a read past a file shortened from outside as an access violation";
-  }
   const bool x87 = scenario.starts_with("float_") || scenario == "x87_stack";
-  if (x87 && !testsupport::emulation_preload().empty()) {
-    return "qemu-user, which runs 32-bit programs here, raises no x87 exception";
+  switch (kTarget) {
+    case Target::LinuxX86_64:
+      return nullptr;
+    case Target::Windows:
+      if (scenario == "bus_error") {
+        return "a Windows program cannot shorten a file under its own mapping, and Wine "
+               "reports a read past a file shortened from outside as an access violation";
+      }
+      if (x87 && !testsupport::emulation_preload().empty()) {
+        return "qemu-user, which runs 32-bit programs here, raises no x87 exception";
+      }
+      return nullptr;
+    case Target::LinuxArm64:
+    case Target::LinuxRiscv64:
+      break;
   }
+  const bool arm64 = kTarget == Target::LinuxArm64;
+  if (scenario == "divide") {
+    return arm64 ? "arm64 traps no integer division: a division by zero gives 0"
+                 : "riscv64 traps no integer division: a division by zero gives -1";
+  }
+  if (scenario == "x87_stack") return "only x86 has the x87 unit";
+  if (x87) {
+    return arm64 ? "arm64's floating-point traps are optional, and qemu-user raises none"
+                 : "riscv64 has no floating-point traps";
+  }
+  if (scenario == "single_step") return "only a debugger can single-step a program here";
   return nullptr;
 }
 
@@ -142,7 +192,8 @@ TEST_P(Failure, NamesTheFailingRoutineAndEveryCaller) {
   const uint32_t site = c.site == Site::AfterCall ? report.address - 1 : report.address;
   EXPECT_EQ(probe_code().function_at(site), c.chain[0]);
   if (const char* expected = c.instruction.here()) {
-    const uint32_t start = c.site == Site::AfterCall ? report.address - 5 : report.address;
+    const uint32_t start =
+        c.site == Site::AfterCall ? report.address - CALL_LENGTH : report.address;
     const std::string instruction = testsupport::instruction_at(PROBE_PATH, start);
     EXPECT_NE(instruction.find(expected), std::string::npos) << instruction;
   }
@@ -286,6 +337,7 @@ TEST(Report, FaultSignalsBlockedByTheParentAreReportedAllTheSame) {
   } cases[] = {{"recursion", 202}, {"access", 216}, {"divide", 200}, {"illegal", 217}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.scenario);
+    if (cannot_raise(c.scenario) != nullptr) continue;
     const RunResult unblocked = run_scenario(c.scenario);
     const RunResult blocked = run_scenario(c.scenario, StdoutKind::File, block_faults);
     ASSERT_TRUE(blocked.exited) << testsupport::describe(blocked);

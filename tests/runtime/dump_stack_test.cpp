@@ -25,9 +25,10 @@ struct Chain {
       set(k, k + 1 < records ? at(k + 1) : 0, 0x1000 + static_cast<uintptr_t>(k));
     }
   }
+  // The frame pointer of record k, which designates it.
   uintptr_t at(int k) const { return base + SPACING * static_cast<uintptr_t>(k); }
   void set(int k, uintptr_t link, uintptr_t return_address) const {
-    auto* record = reinterpret_cast<uintptr_t*>(at(k));
+    auto* record = reinterpret_cast<uintptr_t*>(FRAME_RECORD(at(k)));
     record[0] = link;
     record[1] = return_address;
   }
@@ -73,7 +74,8 @@ TEST_F(DumpStackTest, StopsWhereTheChainBreaks) {
        {0x1000, 0x1001, 0x1002}},
       {"a link above the stack",
        [](const Chain& c) {
-         c.set(4, reinterpret_cast<uintptr_t>(record_above_the_stack), 0x1004);
+         c.set(4, reinterpret_cast<uintptr_t>(record_above_the_stack) - FRAME_RECORD_OFFSET,
+               0x1004);
        },
        {0x1000, 0x1001, 0x1002, 0x1003, 0x1004}},
       {"a return address of 0",

@@ -48,7 +48,8 @@ TEST(SplitterDepth, AFewHundredLevelsFitAndGiveTheGreedyAnswer) {
 #if defined(__clang__)
 constexpr bool kPartitionsUseOnlyTheirReturnAddress = false;
 #else
-constexpr bool kPartitionsUseOnlyTheirReturnAddress = !testsupport::kUnderWine;
+constexpr bool kPartitionsUseOnlyTheirReturnAddress =
+    testsupport::kTarget == testsupport::Target::LinuxX86_64;
 #endif
 
 void block_segv() {
@@ -77,14 +78,17 @@ TEST_P(SplitterExhaustion, TheMaximumCountExhaustsTheStackWithAFullReport) {
   // the dump lists: on a regular file it stops after 257 records. Built by
   // g++ for x86-64, SORT's partition routines need no stack of their own but
   // the return address that SORT's call pushes, so exhaustion always meets
-  // SORT itself. Elsewhere (32-bit Windows, clang) they save registers on the
-  // stack, and the deepest one may be what meets it.
+  // SORT itself. Elsewhere (32-bit Windows, clang, the other processors) they
+  // save registers on the stack, and the deepest one, or a helper of theirs
+  // that clang leaves a routine of its own (left_window), may be what meets it.
   const testsupport::CodeMap symbols(SPLITTER_PATH);
   const std::string faulting = symbols.function_at(report.address);
   if (kPartitionsUseOnlyTheirReturnAddress) {
     EXPECT_EQ(faulting, "SORT");
   } else {
-    EXPECT_TRUE(faulting == "SORT" || faulting.find("partition") != std::string::npos) << faulting;
+    EXPECT_TRUE(faulting == "SORT" || faulting.find("partition") != std::string::npos ||
+                faulting.find("_window") != std::string::npos)
+        << faulting;
   }
   ASSERT_EQ(report.callers.size(), 257u);
   for (uint64_t caller : report.callers)

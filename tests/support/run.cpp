@@ -88,7 +88,7 @@ Capture open_capture(StdoutKind kind) {
 }  // namespace
 
 std::string emulation_preload() {
-#ifdef HALVES_LAUNCHER
+#ifdef HALVES_WINEPREFIX
   return read_file(std::string(HALVES_WINEPREFIX) + ".preload").value_or("");
 #else
   return "";
@@ -96,7 +96,7 @@ std::string emulation_preload() {
 }
 
 void exec_program(const std::string& program) {
-#ifdef HALVES_LAUNCHER
+#ifdef HALVES_WINEPREFIX
   // The shared prefix of this test run, quiet, with no debugger and no display.
   const std::string preload = emulation_preload();
   if (!preload.empty()) setenv("LD_PRELOAD", preload.c_str(), 1);
@@ -104,6 +104,8 @@ void exec_program(const std::string& program) {
   setenv("WINEDEBUG", "-all", 1);
   setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d", 1);
   unsetenv("DISPLAY");
+#endif
+#ifdef HALVES_LAUNCHER
   execlp(HALVES_LAUNCHER, HALVES_LAUNCHER, program.c_str(), static_cast<char*>(nullptr));
 #else
   execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));

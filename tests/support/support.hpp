@@ -40,14 +40,23 @@ inline void PrintTo(StdoutKind kind, std::ostream* os) {
   *os << name_of(kind);
 }
 
+// The platform whose programs are under test: this machine's own, or the
+// cross build's (HALVES_TARGET), run under Wine or qemu-user.
+enum class Target { LinuxX86_64, Windows, LinuxArm64, LinuxRiscv64 };
+#if defined(HALVES_TARGET)
+inline constexpr Target kTarget = Target::HALVES_TARGET;
+#elif defined(__x86_64__)
+inline constexpr Target kTarget = Target::LinuxX86_64;
+#elif defined(__aarch64__)
+inline constexpr Target kTarget = Target::LinuxArm64;
+#elif defined(__riscv)
+inline constexpr Target kTarget = Target::LinuxRiscv64;
+#endif
+
 // Whether the programs under test are Windows executables run under Wine.
 // Wine's console rewrites what a program writes to a terminal, so terminal
 // cases do not apply there.
-#ifdef HALVES_LAUNCHER
-inline constexpr bool kUnderWine = true;
-#else
-inline constexpr bool kUnderWine = false;
-#endif
+inline constexpr bool kUnderWine = kTarget == Target::Windows;
 
 // Under Wine where qemu-user runs 32-bit programs, as the prefix's start
 // found: the preload that Wine's runs need there. Empty elsewhere.
@@ -66,8 +75,8 @@ struct RunResult {
 RunResult run(const std::string& program, const std::string& dir,
               StdoutKind kind = StdoutKind::File, void (*in_child)() = nullptr);
 
-// Replaces this (forked) process by program, under Wine where the programs
-// are Windows executables; does not return.
+// Replaces this (forked) process by program, under Wine or qemu-user where
+// the programs are another platform's; does not return.
 [[noreturn]] void exec_program(const std::string& program);
 
 // The exit or signal of a run, for assertion messages.
