@@ -61,7 +61,9 @@ if ((EUID == 0)); then
   as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
   varied+=", users root and 65534"
 fi
-build "$two" 077 faketime '+400 days' "${as_user[@]}" env TZ=UTC-14 LC_ALL=C.UTF-8 \
+# faketime runs as that user, so that it can remove the shared memory it
+# makes.
+build "$two" 077 "${as_user[@]}" faketime '+400 days' env TZ=UTC-14 LC_ALL=C.UTF-8 \
   LANG=C.UTF-8 HOME="$second_root/second" USER=nobody LOGNAME=nobody CMAKE_BUILD_PARALLEL_LEVEL=1
 echo "varied: $varied"
 
