@@ -31,6 +31,10 @@ set(CPACK_PACKAGE_FILE_NAME_SUFFIX "")
 # The archives' programs keep their symbols, so a report resolves against them.
 set(CPACK_STRIP_FILES OFF)
 set(CPACK_PACKAGE_CHECKSUM SHA256)
+# The packages' times and owners, whoever runs cpack, where and when.
+configure_file(cmake/cpack-options.cmake.in cpack-options.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_BINARY_DIR}/cpack-options.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/normalize-packages.cmake)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
