@@ -2,13 +2,14 @@
 # Builds and runs every test, workflow by workflow: the development build with
 # g++ and with clang (unit, report, black-box, stress and fault-injection
 # tests), the runtime's unit tests under the sanitizers, a short fixed run of
-# each fuzz target, and the Windows programs' tests under Wine. Every
-# workflow runs even when one fails; the last line sums them all up, and the
-# exit status is 0 only when all passed.
+# each fuzz target, the Windows programs' tests under Wine, and the arm64 and
+# riscv64 programs' tests under qemu-user. Every workflow runs even when one
+# fails; the last line sums them all up, and the exit status is 0 only when
+# all passed.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-workflows=(dev dev-clang sanitize fuzz windows)
+workflows=(dev dev-clang sanitize fuzz windows linux-arm64 linux-riscv64)
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 summary=()
