@@ -40,15 +40,15 @@ extern "C" void restore_rt();
 asm(LINUX_SIGNAL_RESTORER);
 #endif
 
-FAULTKIND classify(int signal, const siginfo_t& info, uintptr_t ip, uintptr_t sp) {
+FAULTKIND classify(int signal, const siginfo_t& info, const ucontext& registers) {
   // A signal that another process sent is no fault of this one.
   if (info.si_code <= 0) return FAULTKIND::UNHANDLED;
   switch (signal) {
     case SIGSEGV:
-      if (info.si_code == CODE_SI_KERNEL && privileged_instruction(ip)) {
+      if (info.si_code == CODE_SI_KERNEL && privileged_instruction(context_ip(registers))) {
         return FAULTKIND::PRIV_INSTRUCTION;
       }
-      return STACK_EXHAUSTED(reinterpret_cast<uintptr_t>(info.si_addr), sp)
+      return STACK_EXHAUSTED(reinterpret_cast<uintptr_t>(info.si_addr), context_sp(registers))
                  ? FAULTKIND::STACK_OVERFLOW
                  : FAULTKIND::ACCESS_VIOLATION;
     case SIGBUS:
@@ -104,12 +104,10 @@ void default_handling(int signal) {
 // Compiled for size: only a fault runs it.
 [[gnu::cold]] void fault_handler(int signal, siginfo_t* info, void* raw_context) {
   ucontext& registers = *static_cast<ucontext*>(raw_context);
-  const uintptr_t ip = context_ip(registers);
-  const uintptr_t sp = context_sp(registers);
-  FAULTCONTEXT context{ip, context_frame(registers)};
-  const uintptr_t stack = REPORT_STACK(sp, RED_ZONE);
+  FAULTCONTEXT context{context_ip(registers), context_frame(registers)};
+  const uintptr_t stack = REPORT_STACK(context_sp(registers), RED_ZONE);
   if (!filter_installed || stack == 0 ||
-      EXCEPTION_FILTER(classify(signal, *info, ip, sp), context) != FILTER_CONTINUE_EXECUTION) {
+      EXCEPTION_FILTER(classify(signal, *info, registers), context) != FILTER_CONTINUE_EXECUTION) {
     default_handling(signal);
     return;
   }

@@ -7,6 +7,7 @@
 #include <asm/ucontext.h>
 
 #include <cstdint>
+#include <initializer_list>
 
 namespace rt::platform {
 
@@ -89,71 +90,55 @@ inline void resume_as_call(ucontext& c, uintptr_t ip, uintptr_t stack) {
 // The code of this program, whose instructions a fault handler may read.
 extern "C" const uint8_t __executable_start[], __etext[];
 
+namespace x86_64 {
+
+// Opcodes that only the kernel may execute: one-byte opcodes as they are,
+// those after the 0x0F escape as 0x100 + their second byte.
+struct OPCODESET {
+  uint32_t words[16]{};
+  constexpr OPCODESET(std::initializer_list<uint16_t> members) {
+    for (const uint16_t member : members)
+      words[member >> 5] |= 1u << (member & 31);
+  }
+  bool has(unsigned opcode) const { return ((words[opcode >> 5] >> (opcode & 31)) & 1) != 0; }
+};
+
+constexpr OPCODESET PRIVILEGED{
+    0xF4, 0xFA, 0xFB,                                // hlt, cli, sti
+    0xE4, 0xE5, 0xE6, 0xE7, 0xEC, 0xED, 0xEE, 0xEF,  // in, out
+    0x6C, 0x6D, 0x6E, 0x6F,                          // ins, outs
+    // The descriptor-table and system-register groups (lldt, ltr, lgdt,
+    // lidt, lmsw, invlpg, swapgs, ...), whose other members fault in a
+    // program only where they are refused to it as well.
+    0x100, 0x101, 0x106, 0x107, 0x108, 0x109,  // clts, sysret, invd, wbinvd
+    0x120, 0x121, 0x122, 0x123,                // mov from and to the control and debug registers
+    0x130, 0x132, 0x133, 0x135,                // wrmsr, rdmsr, rdpmc, sysexit
+};
+
+// Prefixes: segments, operand and address size, lock and repeat, REX.
+inline bool prefix(uint8_t byte) {
+  return (byte & 0xE7) == 0x26 || (byte & 0xFC) == 0x64 || byte == 0xF0 || (byte & 0xFE) == 0xF2 ||
+         (byte & 0xF0) == 0x40;
+}
+
+}  // namespace x86_64
+
 // Whether the instruction at ip is one that only the kernel may execute.
 // x86-64 Linux delivers such an instruction as a general-protection fault,
 // SIGSEGV with SI_KERNEL and no address, as it does an access at a
 // non-canonical address; only the instruction tells the two apart. It is read
-// only inside this program's code, where a faulting instruction lies whole.
-[[gnu::cold]] inline bool privileged_instruction(uintptr_t ip) {
+// only inside this program's code, where a faulting instruction lies whole
+// (at most 15 bytes); one in the code's last 15 bytes is taken for an access.
+[[gnu::always_inline]] inline bool privileged_instruction(uintptr_t ip) {
+  using namespace x86_64;
+  if (ip < reinterpret_cast<uintptr_t>(__executable_start) ||
+      ip + 15 > reinterpret_cast<uintptr_t>(__etext)) {
+    return false;
+  }
   const auto* at = reinterpret_cast<const uint8_t*>(ip);
-  if (at < __executable_start || at >= __etext) return false;
-  // A byte of the instruction; past the code's end, a nop, which ends the scan.
-  const auto byte = [at](int k) -> uint8_t { return at + k < __etext ? at[k] : 0x90; };
-  // Prefixes: operand and address size, lock and repeat, segments, REX.
-  int i = 0;
-  for (;; ++i) {
-    const uint8_t b = byte(i);
-    const bool prefix = b == 0x66 || b == 0x67 || b == 0xF0 || b == 0xF2 || b == 0xF3 ||
-                        b == 0x2E || b == 0x36 || b == 0x3E || b == 0x26 || b == 0x64 ||
-                        b == 0x65 || (b & 0xF0) == 0x40;
-    if (!prefix || i == 14) break;
-  }
-  switch (byte(i)) {
-    case 0xF4:  // hlt
-    case 0xFA:  // cli
-    case 0xFB:  // sti
-    case 0xE4:  // in and out, port in the instruction
-    case 0xE5:
-    case 0xE6:
-    case 0xE7:
-    case 0xEC:  // in and out, port in dx
-    case 0xED:
-    case 0xEE:
-    case 0xEF:
-    case 0x6C:  // ins, outs
-    case 0x6D:
-    case 0x6E:
-    case 0x6F:
-      return true;
-    case 0x0F:
-      break;
-    default:
-      return false;
-  }
-  const uint8_t modrm = byte(i + 2);
-  const uint8_t operation = (modrm >> 3) & 7;
-  switch (byte(i + 1)) {
-    case 0x00:  // lldt, ltr
-      return operation == 2 || operation == 3;
-    case 0x01:  // swapgs, xsetbv; lgdt, lidt, lmsw, invlpg
-      if (modrm == 0xF8 || modrm == 0xD1 || operation == 6) return true;
-      return modrm < 0xC0 && (operation == 2 || operation == 3 || operation == 7);
-    case 0x06:  // clts
-    case 0x07:  // sysret
-    case 0x08:  // invd
-    case 0x09:  // wbinvd
-    case 0x20:  // mov from and to the control and debug registers
-    case 0x21:
-    case 0x22:
-    case 0x23:
-    case 0x30:  // wrmsr
-    case 0x32:  // rdmsr
-    case 0x33:  // rdpmc
-    case 0x35:  // sysexit
-      return true;
-    default:
-      return false;
-  }
+  for (int i = 0; i < 14 && prefix(*at); ++i)
+    ++at;
+  return PRIVILEGED.has(at[0] == 0x0F ? 0x100 + at[1] : at[0]);
 }
 
 }  // namespace rt::platform
