@@ -90,20 +90,26 @@ std::vector<std::string> chain(const std::string& routine) {
 
 // Where a floating-point fault is reported. With SSE arithmetic it is the
 // operation itself. The x87 unit of the 32-bit Windows build raises a pending
-// exception at the next floating-point instruction, here the store of the
-// result, and the context's instruction pointer, which the report names,
-// points there (the exception record's address would name the operation).
+// exception at the next floating-point instruction, and the context's
+// instruction pointer, which the report names, points there (the exception
+// record's address would name the operation): after a division the store of
+// its result; after a product, whose overflow comes with that store, the
+// load that follows.
 const Instruction FLOAT_DIVISION{.x86 = "divsd", .windows = "fstp"};
 const Instruction FLOAT_PRODUCT{.x86 = "mulsd", .windows = "fld"};
 const Instruction STORE{.x86 = "mov", .arm64 = "str", .riscv64 = "sw"};
 const Instruction LOAD{.x86 = "mov", .arm64 = "ldr", .riscv64 = "lw"};
 const Instruction LOAD_BYTE{.x86 = "mov", .arm64 = "ldrb", .riscv64 = "lb"};
+const Instruction ILLEGAL{.x86 = "ud2", .arm64 = "udf", .riscv64 = "unimp"};
+// arm64 and riscv64 refuse the kernel's registers as illegal instructions.
+const Instruction PRIVILEGED{.x86 = "hlt", .arm64 = "mrs", .riscv64 = "csrr"};
 
 // Every fault of the table that the target's processor can raise. Four
 // cannot arise in a 64-bit x86 program: the denormal operand and underflow
 // exceptions, which FPUCW masks, and the integer-overflow and array-bounds
-// traps, whose instructions (into, bound) 64-bit mode does not have. Windows
-// programs raise every code of the table below as well.
+// traps, whose instructions (into, bound) 64-bit mode does not have. The
+// Windows programs also raise every code of the table without a fault (see
+// RaisedExceptionsEndWithTheNumbersOfTheFaultTable).
 const ReportCase REPORT_CASES[] = {
     {"overflow", 215, Site::AfterCall, CALL, chain("PROBE_OVERFLOW")},
     {"range_past", 201, Site::AfterCall, CALL, chain("PROBE_RANGE_PAST")},
@@ -121,17 +127,8 @@ const ReportCase REPORT_CASES[] = {
     {"float_invalid", 207, Site::Instruction, FLOAT_DIVISION, chain("PROBE_FLOAT_INVALID")},
     {"float_overflow", 205, Site::Instruction, FLOAT_PRODUCT, chain("PROBE_FLOAT_OVERFLOW")},
     {"x87_stack", 207, Site::Instruction, {.x86 = "fwait"}, chain("PROBE_X87_STACK")},
-    {"illegal",
-     217,
-     Site::Instruction,
-     {.x86 = "ud2", .arm64 = "udf", .riscv64 = "unimp"},
-     chain("PROBE_ILLEGAL")},
-    // arm64 and riscv64 refuse the kernel's registers as illegal instructions.
-    {"privileged",
-     217,
-     Site::Instruction,
-     {.x86 = "hlt", .arm64 = "mrs", .riscv64 = "csrr"},
-     chain("PROBE_PRIVILEGED")},
+    {"illegal", 217, Site::Instruction, ILLEGAL, chain("PROBE_ILLEGAL")},
+    {"privileged", 217, Site::Instruction, PRIVILEGED, chain("PROBE_PRIVILEGED")},
     // The trap comes once the instruction after the one that set the flag
     // has run: the report names the next one.
     {"single_step", 217, Site::Instruction, {.x86 = "nop"}, chain("PROBE_SINGLE_STEP")},

@@ -36,7 +36,8 @@ inline long raw_syscall6(long number, long a, long b, long c, long d, long e, lo
 
 // --- The process entry and the signal restorer -----------------------------------
 
-// The kernel starts _start with no frame; the stack is aligned for the call.
+// The kernel starts _start with no frame; it clears the frame pointer, so the
+// chain of frame records ends here, and aligns the stack for the call.
 #define LINUX_PROCESS_ENTRY    \
   "  .text\n"                  \
   "  .globl _start\n"          \
