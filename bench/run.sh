@@ -10,9 +10,9 @@
 # (VmHWM at exit). Then each budget beside its figure, met or not; the
 # splitter's costliest functions; and the microbenchmarks.
 #
-# Needs, and installs nothing itself: cmake, ninja, g++, valgrind (with
-# callgrind_annotate), strace, python3, and Google Benchmark (Debian:
-# libbenchmark-dev).
+# Needs cmake, ninja, g++, hyperfine, valgrind, strace, python3 and Google
+# Benchmark; tools/setup bench installs what is missing (as root), and run by
+# another user the script stops at once with that command.
 #
 # Usage: bench/run.sh
 # Environment: BENCH_BUILD_DIR (default build/bench), ROUNDS (60) and BATCH
@@ -26,10 +26,9 @@ batch=${BATCH:-20}
 seed=${SEED:-1}
 micro=${MICRO:-1}
 
-echo "Needs: cmake, ninja, g++, valgrind, callgrind_annotate, strace, python3, Google Benchmark."
-for tool in cmake ninja g++ valgrind callgrind_annotate strace python3; do
-  command -v "$tool" >/dev/null || { echo "run.sh: $tool is missing" >&2; exit 1; }
-done
+# The build's and the benchmark's tools, installed where one is missing (as
+# root), or the one command that would install them.
+"$root/tools/setup" bench
 
 # Files on tmpfs where there is one, so the disk does not time the runs.
 if [[ -d /dev/shm && -w /dev/shm ]]; then

@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
 # Builds the release programs and runs both on examples/input.txt in a
-# temporary directory, showing each answer file.
+# temporary directory, showing each answer file. Sets up the build's tools
+# first where they are missing (tools/setup build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# A machine without the build's tools gets them here (as root), or the one
+# command that would install them.
+for tool in g++ cmake ninja; do
+  command -v "$tool" >/dev/null || { "$root/tools/setup" build; break; }
+done
 (cd "$root" && cmake --workflow --preset release >/dev/null)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
