@@ -133,6 +133,7 @@ const ReportCase REPORT_CASES[] = {
     // has run: the report names the next one.
     {"single_step", 217, Site::Instruction, {.x86 = "nop"}, chain("PROBE_SINGLE_STEP")},
     {"deep_access", 216, Site::Instruction, STORE, deep_chain("PROBE_ACCESS")},
+    {"main_access", 216, Site::Instruction, STORE, {"PROBE", START}},
     // A system instruction that programs may run, faulting by its operand.
     {"system_access", 216, Site::Instruction, {.x86 = "verw"}, chain("PROBE_SYSTEM_ACCESS")},
     // The recursion is thousands of levels deep, far beyond any dump limit.
