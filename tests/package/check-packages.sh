@@ -30,6 +30,14 @@ fail() {
   exit 1
 }
 
+# Runs a program through the launcher with the tests' time limit on a run.
+run_program() {
+  local status=0
+  timeout -s ALRM 60 $launcher "$@" </dev/null || status=$?
+  ((status != 124)) || fail "$1 timed out: it had not ended after 60 s, and was killed"
+  return $status
+}
+
 # Runs both programs found in the folder $1 on the example, in a fresh folder.
 answers_the_example() {
   local programs=$1 suffix= run
@@ -41,12 +49,12 @@ answers_the_example() {
   ((windows)) && suffix=.exe
   run=$(mktemp -d "$work/run.XXXXXX")
   cp "$source/examples/input.txt" "$run/"
-  (cd "$run" && $launcher "$programs/splitter$suffix" </dev/null) ||
+  (cd "$run" && run_program "$programs/splitter$suffix") ||
     fail "$programs/splitter$suffix ended with $?"
   printf '1\r\n2\r\n1\r\n2\r\n' >"$run/expected.txt"
   cmp -s "$run/output.txt" "$run/expected.txt" ||
     fail "$programs/splitter$suffix answered: $(cat -v "$run/output.txt")"
-  (cd "$run" && $launcher "$programs/refuser$suffix" </dev/null) ||
+  (cd "$run" && run_program "$programs/refuser$suffix") ||
     fail "$programs/refuser$suffix ended with $?"
   [[ $(cat "$run/output.txt") == "-1" ]] || fail "$programs/refuser$suffix answered otherwise"
   echo "ok: the programs in $programs answer the example"
@@ -80,7 +88,7 @@ resolves_through_debug_file() {
   local root=$1 run status=0 id debug_file routines
   run=$(mktemp -d "$work/run.XXXXXX")
   printf '20\n-5\n' >"$run/input.txt"
-  (cd "$run" && $launcher "$root/usr/bin/splitter" >report.txt </dev/null) || status=$?
+  (cd "$run" && run_program "$root/usr/bin/splitter" >report.txt) || status=$?
   ((status == 201)) || fail "the stripped splitter ended with $status on a count of -5"
   id=$(LC_ALL=C readelf -n "$root/usr/bin/splitter" | sed -n 's/.*Build ID: \([0-9a-f]*\)$/\1/p')
   debug_file=$root/usr/lib/debug/.build-id/${id:0:2}/${id:2}.debug

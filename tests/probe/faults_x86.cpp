@@ -7,6 +7,8 @@
 namespace {
 
 volatile int32_t one = 1;
+// A non-canonical address on x86-64, the system's half on 32-bit Windows.
+const uint16_t* volatile far_away = reinterpret_cast<const uint16_t*>(UINTPTR_MAX / 2 + 1);
 
 }  // namespace
 
@@ -24,6 +26,13 @@ RT_ROUTINE void PROBE_BREAKPOINT() {
 RT_ROUTINE void PROBE_PRIVILEGED() {
   volatile int32_t value = one;
   asm volatile("hlt" : : "m"(value));
+}
+
+// A member of the system group 0x0F 0x00 that programs may run, with its
+// memory operand out of their reach: an access, not a privileged instruction.
+RT_ROUTINE void PROBE_SYSTEM_ACCESS() {
+  volatile int32_t value = one;
+  asm volatile("verw %0" : : "m"(*far_away), "m"(value));
 }
 
 // The trap flag, set by popf, traps once the instruction after the popf has
@@ -48,7 +57,11 @@ RT_ROUTINE void PROBE_X87_STACK() {
 }  // extern "C"
 
 const PROCESSORFAULT PROCESSOR_FAULTS[] = {
-    {"illegal", PROBE_ILLEGAL},       {"breakpoint", PROBE_BREAKPOINT},
-    {"privileged", PROBE_PRIVILEGED}, {"single_step", PROBE_SINGLE_STEP},
-    {"x87_stack", PROBE_X87_STACK},   {nullptr, nullptr},
+    {"illegal", PROBE_ILLEGAL},
+    {"breakpoint", PROBE_BREAKPOINT},
+    {"privileged", PROBE_PRIVILEGED},
+    {"single_step", PROBE_SINGLE_STEP},
+    {"x87_stack", PROBE_X87_STACK},
+    {"system_access", PROBE_SYSTEM_ACCESS},
+    {nullptr, nullptr},
 };

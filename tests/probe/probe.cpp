@@ -199,6 +199,8 @@ RT_ROUTINE void PROBE() {
   if (equals(scenario, "deep_access")) PROBE_DEEP(12, PROBE_ACCESS);
   if (equals(scenario, "report_fault_once")) PROBE_FAULT_IN_REPORT(false);
   if (equals(scenario, "report_fault_always")) PROBE_FAULT_IN_REPORT(true);
+  // A fault in the main routine, whose frame record is the chain's last.
+  if (equals(scenario, "main_access")) *nowhere = 1;
   DO_EXIT();
 }
 

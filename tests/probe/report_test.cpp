@@ -133,6 +133,9 @@ const ReportCase REPORT_CASES[] = {
     // has run: the report names the next one.
     {"single_step", 217, Site::Instruction, {.x86 = "nop"}, chain("PROBE_SINGLE_STEP")},
     {"deep_access", 216, Site::Instruction, STORE, deep_chain("PROBE_ACCESS")},
+    {"main_access", 216, Site::Instruction, STORE, {"PROBE", START}},
+    // A system instruction that programs may run, faulting by its operand.
+    {"system_access", 216, Site::Instruction, {.x86 = "verw"}, chain("PROBE_SYSTEM_ACCESS")},
     // The recursion is thousands of levels deep, far beyond any dump limit.
     {"recursion", 202, Site::Instruction, {}, std::vector<std::string>(1000, "PROBE_RECURSE")},
 };
@@ -163,6 +166,7 @@ const char* cannot_raise(const std::string& scenario) {
                  : "riscv64 traps no integer division: a division by zero gives -1";
   }
   if (scenario == "x87_stack") return "only x86 has the x87 unit";
+  if (scenario == "system_access") return "only x86 has the system instruction groups";
   if (x87) {
     return arm64 ? "arm64's floating-point traps are optional, and qemu-user raises none"
                  : "riscv64 has no floating-point traps";

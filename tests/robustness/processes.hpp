@@ -36,24 +36,22 @@ inline pid_t start(const std::string& program, const std::string& dir, int out_f
   signal(SIGPIPE, SIG_DFL);
   signal(SIGXFSZ, SIG_DFL);
   if (in_child) in_child();
-  execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-  _exit(127);
+  testsupport::exec_program(program);
 }
 
 // Waits for a started program; reads what it wrote to from_fd first, if any.
 inline testsupport::RunResult finish(pid_t pid, int from_fd = -1) {
-  testsupport::RunResult result;
+  std::string bytes;
   char chunk[4096];
   for (ssize_t n; from_fd >= 0 && ((n = read(from_fd, chunk, sizeof chunk)) != 0);) {
-    if (n > 0) result.stdout_bytes.append(chunk, static_cast<size_t>(n));
+    if (n > 0) bytes.append(chunk, static_cast<size_t>(n));
     if (n < 0 && errno != EINTR) break;
   }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  result.exited = WIFEXITED(status);
-  result.exit_code = result.exited ? WEXITSTATUS(status) : -1;
-  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  testsupport::RunResult result = testsupport::ended(status);
+  result.stdout_bytes = std::move(bytes);
   return result;
 }
 

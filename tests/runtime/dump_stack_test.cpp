@@ -12,9 +12,24 @@ namespace {
 
 using namespace rt;
 
+// Where this processor's code lays the frame record that its frame pointer
+// designates, found in a real frame, not taken from the runtime under test:
+// the record's second word holds this call's return address.
+[[gnu::noinline]] intptr_t laid_record_offset() {
+  const auto frame = reinterpret_cast<intptr_t>(__builtin_frame_address(0));
+  const auto return_address = reinterpret_cast<uintptr_t>(__builtin_return_address(0));
+  constexpr intptr_t WORD = sizeof(uintptr_t);
+  for (intptr_t offset = 0; offset >= -4 * WORD; offset -= WORD) {
+    if (*reinterpret_cast<const uintptr_t*>(frame + offset + WORD) == return_address) return offset;
+  }
+  ADD_FAILURE() << "no frame record at the frame pointer";
+  return 0;
+}
+const intptr_t LAID_RECORD_OFFSET = laid_record_offset();
+
 // Record k of the chain sits 64 bytes above record k - 1, from near the
 // bottom of the program stack up, so a long chain fits and a link above the
-// stack's top can be made.
+// stack's top can be made. Each lies where the processor's code lays one.
 struct Chain {
   static constexpr uintptr_t SPACING = 64;
   uintptr_t base;
@@ -28,7 +43,7 @@ struct Chain {
   // The frame pointer of record k, which designates it.
   uintptr_t at(int k) const { return base + SPACING * static_cast<uintptr_t>(k); }
   void set(int k, uintptr_t link, uintptr_t return_address) const {
-    auto* record = reinterpret_cast<uintptr_t*>(FRAME_RECORD(at(k)));
+    auto* record = reinterpret_cast<uintptr_t*>(at(k) + LAID_RECORD_OFFSET);
     record[0] = link;
     record[1] = return_address;
   }
@@ -74,8 +89,7 @@ TEST_F(DumpStackTest, StopsWhereTheChainBreaks) {
        {0x1000, 0x1001, 0x1002}},
       {"a link above the stack",
        [](const Chain& c) {
-         c.set(4, reinterpret_cast<uintptr_t>(record_above_the_stack) - FRAME_RECORD_OFFSET,
-               0x1004);
+         c.set(4, reinterpret_cast<uintptr_t>(record_above_the_stack) - LAID_RECORD_OFFSET, 0x1004);
        },
        {0x1000, 0x1001, 0x1002, 0x1003, 0x1004}},
       {"a return address of 0",

@@ -105,6 +105,10 @@ void exec_program(const std::string& program) {
   setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d", 1);
   unsetenv("DISPLAY");
 #endif
+  // exec keeps the timer; SIGALRM's default action ends the program, and
+  // Wine or qemu-user with it.
+  signal(SIGALRM, SIG_DFL);
+  alarm(kRunTimeLimit);
 #ifdef HALVES_LAUNCHER
   execlp(HALVES_LAUNCHER, HALVES_LAUNCHER, program.c_str(), static_cast<char*>(nullptr));
 #else
@@ -129,24 +133,32 @@ RunResult run(const std::string& program, const std::string& dir, StdoutKind kin
     exec_program(program);
   }
   close(capture.child_fd);
-  RunResult result;
+  std::string stdout_bytes;
   if (capture.parent_fd >= 0) {
-    result.stdout_bytes = read_all(capture.parent_fd);
+    stdout_bytes = read_all(capture.parent_fd);
     close(capture.parent_fd);
   }
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  if (WIFEXITED(status)) {
-    result.exited = true;
-    result.exit_code = WEXITSTATUS(status);
-  } else if (WIFSIGNALED(status)) {
-    result.signal = WTERMSIG(status);
-  }
   if (kind == StdoutKind::File) {
-    result.stdout_bytes = read_file(capture.file_path).value_or("");
+    stdout_bytes = read_file(capture.file_path).value_or("");
     unlink(capture.file_path.c_str());
   }
+  RunResult result = ended(status, program);
+  result.stdout_bytes = std::move(stdout_bytes);
+  return result;
+}
+
+RunResult ended(int status, const std::string& program) {
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+    throw std::runtime_error(program + " timed out: it had not ended after " +
+                             std::to_string(kRunTimeLimit) + " s, and was killed");
+  }
+  RunResult result;
+  result.exited = WIFEXITED(status);
+  result.exit_code = result.exited ? WEXITSTATUS(status) : -1;
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
 }
 

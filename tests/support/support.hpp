@@ -69,6 +69,15 @@ struct RunResult {
   std::string stdout_bytes;
 };
 
+// Every program run of the tests has this many seconds to end, far more than
+// the slowest healthy run takes (under Wine or qemu-user on a loaded machine):
+// then SIGALRM ends it, and its test fails, saying that it timed out.
+constexpr unsigned kRunTimeLimit = 60;
+
+// The result of a program run that ended with the wait status status; a run
+// that the time limit ended throws, saying so.
+RunResult ended(int status, const std::string& program = "the program");
+
 // Runs program in dir with standard input from /dev/null and standard error
 // inherited, and waits for it to end. in_child, if given, runs in the child
 // just before the program replaces it.
@@ -76,7 +85,8 @@ RunResult run(const std::string& program, const std::string& dir,
               StdoutKind kind = StdoutKind::File, void (*in_child)() = nullptr);
 
 // Replaces this (forked) process by program, under Wine or qemu-user where
-// the programs are another platform's; does not return.
+// the programs are another platform's, with the time limit set; does not
+// return.
 [[noreturn]] void exec_program(const std::string& program);
 
 // The exit or signal of a run, for assertion messages.

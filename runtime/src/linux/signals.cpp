@@ -28,6 +28,23 @@ constexpr int CODE_FPE_FLTINV = 7;
 constexpr int CODE_FPE_FLTSUB = 8;
 constexpr int CODE_TRAP_TRACE = 2;
 
+// The fault kind of each SIGFPE code up to the last one in the table; the
+// others, the inexact result among them, are not in it.
+struct FPEKINDS {
+  FAULTKIND of[CODE_FPE_FLTSUB + 1]{};
+};
+constexpr FPEKINDS FPE_KINDS = [] {
+  FPEKINDS kinds;
+  kinds.of[CODE_FPE_INTDIV] = FAULTKIND::INT_DIVIDE_BY_ZERO;
+  kinds.of[CODE_FPE_INTOVF] = FAULTKIND::INT_OVERFLOW;
+  kinds.of[CODE_FPE_FLTDIV] = FAULTKIND::FLT_DIVIDE_BY_ZERO;
+  kinds.of[CODE_FPE_FLTOVF] = FAULTKIND::FLT_OVERFLOW;
+  kinds.of[CODE_FPE_FLTUND] = FAULTKIND::FLT_UNDERFLOW;
+  kinds.of[CODE_FPE_FLTINV] = FAULTKIND::FLT_INVALID_OPERATION;
+  kinds.of[CODE_FPE_FLTSUB] = FAULTKIND::ARRAY_BOUNDS_EXCEEDED;
+  return kinds;
+}();
+
 alignas(16) constinit uint8_t signal_stack[32 * 1024];
 
 // Whether the filter is in place. Removing it clears this flag rather than
@@ -57,24 +74,7 @@ FAULTKIND classify(int signal, const siginfo_t& info, const ucontext& registers)
       return info.si_code == CODE_ILL_PRVOPC ? FAULTKIND::PRIV_INSTRUCTION
                                              : FAULTKIND::ILLEGAL_INSTRUCTION;
     case SIGFPE:
-      switch (info.si_code) {
-        case CODE_FPE_INTDIV:
-          return FAULTKIND::INT_DIVIDE_BY_ZERO;
-        case CODE_FPE_INTOVF:
-          return FAULTKIND::INT_OVERFLOW;
-        case CODE_FPE_FLTDIV:
-          return FAULTKIND::FLT_DIVIDE_BY_ZERO;
-        case CODE_FPE_FLTOVF:
-          return FAULTKIND::FLT_OVERFLOW;
-        case CODE_FPE_FLTUND:
-          return FAULTKIND::FLT_UNDERFLOW;
-        case CODE_FPE_FLTINV:
-          return FAULTKIND::FLT_INVALID_OPERATION;
-        case CODE_FPE_FLTSUB:
-          return FAULTKIND::ARRAY_BOUNDS_EXCEEDED;
-        default:
-          return FAULTKIND::UNHANDLED;  // inexact result among them
-      }
+      return info.si_code <= CODE_FPE_FLTSUB ? FPE_KINDS.of[info.si_code] : FAULTKIND::UNHANDLED;
     case SIGTRAP:
       return info.si_code == CODE_TRAP_TRACE ? FAULTKIND::SINGLE_STEP : FAULTKIND::UNHANDLED;
     default:

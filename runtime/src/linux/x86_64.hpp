@@ -1,13 +1,15 @@
 // What the Linux layer does its own way on x86-64, for its implementation
 // files only (through linux/kernel.hpp): the system call, the process entry,
 // the signal restorer, the signal context's registers, and the test that
-// tells a privileged instruction's fault from an access's.
+// tells a privileged instruction's fault from an access's
+// (x86_64_privileged.hpp).
 #pragma once
 
 #include <asm/ucontext.h>
 
 #include <cstdint>
-#include <initializer_list>
+
+#include "linux/x86_64_privileged.hpp"
 
 namespace rt::platform {
 
@@ -84,62 +86,6 @@ inline void resume_as_call(ucontext& c, uintptr_t ip, uintptr_t stack) {
   c.uc_mcontext.rsp = sp;
   c.uc_mcontext.rip = ip;
   c.uc_mcontext.eflags &= ~uint64_t{0x100};
-}
-
-// --- Privileged instructions ------------------------------------------------------
-
-// The code of this program, whose instructions a fault handler may read.
-extern "C" const uint8_t __executable_start[], __etext[];
-
-namespace x86_64 {
-
-// Opcodes that only the kernel may execute: one-byte opcodes as they are,
-// those after the 0x0F escape as 0x100 + their second byte.
-struct OPCODESET {
-  uint32_t words[16]{};
-  constexpr OPCODESET(std::initializer_list<uint16_t> members) {
-    for (const uint16_t member : members)
-      words[member >> 5] |= 1u << (member & 31);
-  }
-  bool has(unsigned opcode) const { return ((words[opcode >> 5] >> (opcode & 31)) & 1) != 0; }
-};
-
-constexpr OPCODESET PRIVILEGED{
-    0xF4, 0xFA, 0xFB,                                // hlt, cli, sti
-    0xE4, 0xE5, 0xE6, 0xE7, 0xEC, 0xED, 0xEE, 0xEF,  // in, out
-    0x6C, 0x6D, 0x6E, 0x6F,                          // ins, outs
-    // The descriptor-table and system-register groups (lldt, ltr, lgdt,
-    // lidt, lmsw, invlpg, swapgs, ...), whose other members fault in a
-    // program only where they are refused to it as well.
-    0x100, 0x101, 0x106, 0x107, 0x108, 0x109,  // clts, sysret, invd, wbinvd
-    0x120, 0x121, 0x122, 0x123,                // mov from and to the control and debug registers
-    0x130, 0x132, 0x133, 0x135,                // wrmsr, rdmsr, rdpmc, sysexit
-};
-
-// Prefixes: segments, operand and address size, lock and repeat, REX.
-inline bool prefix(uint8_t byte) {
-  return (byte & 0xE7) == 0x26 || (byte & 0xFC) == 0x64 || byte == 0xF0 || (byte & 0xFE) == 0xF2 ||
-         (byte & 0xF0) == 0x40;
-}
-
-}  // namespace x86_64
-
-// Whether the instruction at ip is one that only the kernel may execute.
-// x86-64 Linux delivers such an instruction as a general-protection fault,
-// SIGSEGV with SI_KERNEL and no address, as it does an access at a
-// non-canonical address; only the instruction tells the two apart. It is read
-// only inside this program's code, where a faulting instruction lies whole
-// (at most 15 bytes); one in the code's last 15 bytes is taken for an access.
-[[gnu::always_inline]] inline bool privileged_instruction(uintptr_t ip) {
-  using namespace x86_64;
-  if (ip < reinterpret_cast<uintptr_t>(__executable_start) ||
-      ip + 15 > reinterpret_cast<uintptr_t>(__etext)) {
-    return false;
-  }
-  const auto* at = reinterpret_cast<const uint8_t*>(ip);
-  for (int i = 0; i < 14 && prefix(*at); ++i)
-    ++at;
-  return PRIVILEGED.has(at[0] == 0x0F ? 0x100 + at[1] : at[0]);
 }
 
 }  // namespace rt::platform
