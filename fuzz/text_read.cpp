@@ -1,5 +1,6 @@
-// Fuzz target: line reads, line skips, runs of lines in the buffer and number
-// reads over arbitrary bytes, fed to a record through its transfer hook in
+// Fuzz target: line reads, line skips, runs of lines in the buffer, line
+// statements passed over a buffer at a time, and number reads over arbitrary
+// bytes, fed to a record through its transfer hook in
 // chunks of varying size, so refills fall at every position. The first
 // input byte picks the chunk sizes: 255 gives whole 256-byte blocks, k below
 // it random sizes from 1 to k + 1. Each pass is compared step by step with a
@@ -101,27 +102,83 @@ void lines(const uint8_t* d, size_t n, uint8_t spread) {
   require(s.LENGTH == 0 && position(t) == n && rt::INOUTRES == 0);
 }
 
-// The same lines taken in runs inside the buffer wherever a run takes them,
-// and by the statements elsewhere: a line a run takes is the next line,
-// whole, and the run leaves the record at the line after it.
+// The same lines taken in runs wherever a run takes them, and by the
+// statements elsewhere: a line a run takes is the next line, whole, and the
+// run leaves the record at the line after it; a line it leaves in the string
+// is the next line's first 255 bytes, and the line skip goes on from there.
 void runs(const uint8_t* d, size_t n, uint8_t spread) {
   rt::TEXTREC t;
   open(t, d, n, spread);
   rt::SHORTSTRING s;
   size_t p = 0;
+  struct Taker {
+    const uint8_t* d;
+    size_t n;
+    size_t& p;
+    bool more() const { return p < n; }
+    int32_t run(const rt::BUFFERBYTE*, int32_t cursor, int32_t) { return cursor; }
+    // Seven bytes that are no line end, a carriage return and a line feed:
+    // the next nine bytes of the data, and the next line.
+    bool known(uint64_t word, uint32_t ninth) {
+      for (int32_t i = 0; i < 7; ++i)
+        if (is_line_end(static_cast<uint8_t>(word >> (8 * i)))) return false;
+      if ((word >> 56) != 13 || ninth != 10) return false;
+      require(p + 9 <= n);
+      for (size_t i = 0; i < 8; ++i)
+        require(static_cast<uint8_t>(word >> (8 * i)) == d[p + i]);
+      require(d[p + 8] == 10);
+      p += 9;
+      return true;
+    }
+    bool operator()(uint64_t text, int32_t length) {
+      require(length >= 0 && length <= 8 && p + static_cast<size_t>(length) < n);
+      for (int32_t i = 0; i < length; ++i)
+        require(static_cast<uint8_t>(text >> (8 * i)) == d[p + static_cast<size_t>(i)]);
+      require(is_line_end(d[p + static_cast<size_t>(length)]));
+      // Taken unless its first byte is odd: those go to the string.
+      if (length > 0 && (d[p] & 1) != 0) return false;
+      p = after_line_end(d, n, p);
+      return true;
+    }
+  };
   for (size_t statements = 0; p < n; ++statements) {
     require(statements <= n);
-    rt::fast::read_short_lines(t, [&](const uint8_t* line, int32_t length) {
-      require(p < n && length >= 0 && length < 16);
-      for (int32_t i = 0; i < length; ++i)
-        require(line[i] == d[p + static_cast<size_t>(i)]);
-      require(p + static_cast<size_t>(length) < n &&
-              is_line_end(d[p + static_cast<size_t>(length)]));
-      p = after_line_end(d, n, p);
-      return rt::fast::LINE::TAKE;
-    });
+    Taker taker{d, n, p};
+    const bool read = rt::fast::read_short_lines(t, s, taker);
+    require(rt::INOUTRES == 0);
+    if (!read) {
+      require(position(t) == p);
+      if (p == n) break;
+      rt::READ_STRING(t, s, rt::SHORTSTRING_CAPACITY);
+    }
+    size_t length = 0;
+    while (p + length < n && !is_line_end(d[p + length]))
+      ++length;
+    if (length > 255) length = 255;
+    require(s.LENGTH == length && position(t) == p + length);
+    for (size_t i = 0; i < length; ++i)
+      require(static_cast<uint8_t>(s.CHARS[i]) == d[p + i]);
+    rt::READLN_END(t);
+    p = after_line_end(d, n, p);
     require(position(t) == p && rt::INOUTRES == 0);
-    if (p == n) break;
+  }
+}
+
+// Line statements passed over in numbers taken from the data itself: the
+// record is left at the line after the last statement skipped, each
+// statement past the data's end counts, and nothing is pending.
+void skips(const uint8_t* d, size_t n, uint8_t spread) {
+  rt::TEXTREC t;
+  open(t, d, n, spread);
+  rt::SHORTSTRING s;
+  size_t p = 0;
+  for (size_t round = 0; round < 64 && p < n; ++round) {
+    const uint32_t count = d[(round * 7) % n] % 32;
+    const uint32_t done = rt::fast::skip_lines(t, s, count);
+    require(done <= count && rt::INOUTRES == 0);
+    for (uint32_t i = 0; i < done; ++i)
+      p = after_line_end(d, n, p);
+    require(position(t) == p);
     rt::READ_STRING(t, s, rt::SHORTSTRING_CAPACITY);
     rt::READLN_END(t);
     p = after_line_end(d, n, p);
@@ -165,6 +222,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   lines(data + 1, size - 1, data[0]);
   runs(data + 1, size - 1, data[0]);
+  skips(data + 1, size - 1, data[0]);
   numbers(data + 1, size - 1, data[0], true);
   numbers(data + 1, size - 1, data[0], false);
   rt::INOUTRES = 0;

@@ -5,6 +5,7 @@
 #include "runtime/checks.hpp"
 #include "runtime/startup.hpp"
 #include "runtime/text.hpp"
+#include "runtime/text_lines.hpp"
 
 using namespace rt;
 
@@ -37,6 +38,10 @@ void INPUTDATA() {
   L = read_word(F);
   N = read_word(F);
   for (uint16_t I = 1; I <= N && I != 0; ++I) {  // I wraps to 0 after 65535
+    // The lines before the last are only passed over, as many at once as
+    // the statements would read the same way; each ends checked.
+    I = static_cast<uint16_t>(I + fast::skip_lines(F, S, N - I));
+    INT_IOCHECK();
     READ_STRING(F, S, SHORTSTRING_CAPACITY);
     READLN_END(F);
     INT_IOCHECK();

@@ -23,8 +23,8 @@ void SAVE() {
   REWRITE(F);
   INT_IOCHECK();
   if (ANS == 0) {
-    WRITE_SINT(0, F, -1);
-    WRITELN_END(F);
+    general::WRITE_SINT(0, F, -1);
+    general::WRITELN_END(F);
     INT_IOCHECK();
   } else {
     for (int32_t I = 1; I <= N; ++I) {

@@ -11,6 +11,7 @@
 
 #include "runtime/shortstring.hpp"
 #include "runtime/text.hpp"
+#include "runtime/text_scan.hpp"
 
 namespace plain {
 
@@ -30,29 +31,47 @@ constexpr uint64_t HIGHS = ONES * 0x80;
   return static_cast<int64_t>((digits >> (8 * i)) & 0xFF);
 }
 
-// The commonest shape, h:mm:ss, checked and read in one word: each byte XORed
-// with what it must hold ('0' for a digit, ':' for a colon) leaves 0 to 9 for
-// a digit and 0 for a colon, and exactly then. Adding 0x76 to a digit's byte,
-// or 0x7F to a colon's, sets its top bit when it is larger; no sum of bytes
-// below 0x80 carries into the next byte.
-// `word` holds the text's first eight characters, the first lowest; the
-// eighth is not the text's, and its byte is left as it is: no test reads its
-// top bit, and in the sums below it only reaches upwards.
-[[gnu::always_inline]] inline bool seconds_of_clock_word(uint64_t word, int64_t& total) {
-  constexpr uint64_t SHAPE = 0x0030303A30303A30u;  // '0' ':' '0' '0' ':' '0' '0', first lowest
-  constexpr uint64_t LIMITS = 0x0076767F76767F76u;
-  constexpr uint64_t SEVEN_HIGHS = HIGHS >> 8;
-  const uint64_t values = word ^ SHAPE;
-  if (((values | (values + LIMITS)) & SEVEN_HIGHS) != 0) return false;
-  // Byte i of `pairs` is 10 v_i + v_(i+1): 10 h in byte 0 (the colon after
-  // it is 0), the minutes in byte 2, the seconds in byte 5. One product then
-  // sums 360, 60 and 1 times them in bits 40 to 55 (at most 38,439), from
-  // terms that land there exactly; every other term lies below bit 38 or
-  // from bit 56 up.
-  const uint64_t pairs = (values * 10 + (values >> 8)) & 0x0000FF0000FF00FFu;
+// The commonest line, h:mm:ss and a carriage return, checked and read in one
+// word: each byte XORed with what it must hold ('0' for a digit, ':' or a
+// carriage return exactly) leaves 0 to 9 for a digit and 0 for the others,
+// and exactly then. Adding 0x76 to a digit's byte, or 0x7F to another's,
+// sets its top bit when it is larger; no sum of bytes below 0x80 carries
+// into the next byte. `word` holds the line's first eight bytes, the first
+// lowest.
+constexpr uint64_t CLOCK_LINE = 0x0D30303A30303A30u;  // '0' ':' '0' '0' ':' '0' '0' CR
+constexpr uint64_t CLOCK_LIMITS = 0x7F76767F76767F76u;
+[[gnu::always_inline]] inline uint64_t clock_line_faults(uint64_t values,
+                                                         uint64_t limits = CLOCK_LIMITS,
+                                                         uint64_t highs = HIGHS) {
+  return (values | (values + limits)) & highs;
+}
+// The same for eight lines, each with its line feed, at once.
+constexpr rt::scan::EIGHT_LINES CLOCK_LINES =
+    rt::scan::eight_lines("0:00:00\r\n", {9, 0, 9, 9, 0, 9, 9, 0, 0});
+[[gnu::always_inline]] inline bool is_clock_line(uint64_t values) {
+  return clock_line_faults(values) == 0;
+}
+
+// A constant held in a register through a loop, where the compiler would
+// rather make it again at each turn, an instruction more.
+[[gnu::always_inline]] inline uint64_t held(uint64_t constant) {
+  __asm__("" : "+r"(constant));
+  return constant;
+}
+
+// The seconds of the values of a clock line. One product makes byte i + 1
+// 10 v_i + v_(i+1) (at most 99: no carry): 10 h in byte 1 (the colon after
+// it is 0), the minutes in byte 3, the seconds in byte 6; its term in 2^56
+// puts h in byte 7 too, which the mask drops, and makes the multiplier one
+// that compilers keep as a multiplication rather than three shifts and
+// sums. Another product sums 360, 60 and 1 times them from bit 48 up (at
+// most 38,439), from terms that land there exactly; every other term lies
+// below bit 46, or past the word.
+[[gnu::always_inline]] inline int32_t clock_seconds(uint64_t values) {
+  constexpr uint64_t TENS = (uint64_t{1} << 56) + 0x0A01;
   constexpr uint64_t WEIGHTS = (uint64_t{360} << 40) + (uint64_t{60} << 24) + 1;
-  total = static_cast<int64_t>(((pairs * WEIGHTS) >> 40) & 0xFFFF);
-  return true;
+  const uint64_t pairs = (values * TENS) & 0x00FF0000FF00FF00u;
+  return static_cast<int32_t>((pairs * WEIGHTS) >> 48);
 }
 
 // The usual shapes, eight characters at once: h:mm:ss and hh:mm:ss, up to
@@ -126,12 +145,7 @@ constexpr uint64_t HIGHS = ONES * 0x80;
 // Inlined into CONVERT, so that it is CONVERT's own code.
 [[gnu::always_inline]] inline bool seconds(const rt::SHORTSTRING& text, int32_t& result) {
   int64_t total = 0;
-  // Eight bytes, within the 255 characters.
-  const uint64_t word = rt::fast::word_at(reinterpret_cast<const uint8_t*>(text.CHARS));
-  if (!(text.LENGTH == 7 && seconds_of_clock_word(word, total)) &&
-      !seconds_of_digits(text, total)) {
-    return false;
-  }
+  if (!seconds_of_digits(text, total)) return false;
   result = static_cast<int32_t>(total);
   return true;
 }

@@ -2,340 +2,132 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "runtime/startup.hpp"
+#include "sort_window.hpp"
 #include "splitter.hpp"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 using namespace rt;
+using namespace window;
 
-// A test build defines SORT_TRACE to record each call of SORT; here it is
-// nothing.
+// A test build defines SORT_TRACE to record each call of SORT, and SORT_ROOM
+// to choose how much stack the sort may count on; here they are nothing and
+// the room left on the program stack.
 #ifndef SORT_TRACE
 #define SORT_TRACE(L, R)
 #endif
+#ifndef SORT_ROOM
+#define SORT_ROOM() rt::STACK_ROOM()
+#endif
+
+// The scans entry by entry, with no check: the pivot stops both within
+// B[L..R]. Few registers and no stack: near the stack's guard SORT takes
+// this partition, so that what runs into the guard is always the next SORT.
+[[gnu::noinline]] SCANS window::scan_partition(int32_t L, int32_t R, int32_t X) {
+  return scans(L, R, X);
+}
 
 namespace {
 
-// Where the loop of a partition of B[L..R] ends, and R: the parts still to
-// sort are B[I..R] and B[L..J]. Sixteen bytes come back in two registers, and
-// with R among them SORT keeps only L and J across its calls.
-struct SCANS {
-  int32_t I;
-  int32_t R;
-  int32_t J;
-  int32_t UNUSED;
-};
+// The bytes of stack one level of SORT takes at most, on every target (32 on
+// the 64-bit ones, 48 on 32-bit Windows), what sort_part needs besides, and
+// more than window_partition saves.
+constexpr uintptr_t SORT_LEVEL_MOST = 128;
+constexpr uintptr_t SORT_PART_ROOM = 4096;
+constexpr uintptr_t WINDOW_ROOM = 1024;
 
-static_assert(offsetof(ITEMARRAY, ENTRIES) == 0 &&
-              sizeof(B.ENTRIES) == sizeof(SOMETYPE) * (NSIZE + 1));
-static_assert(sizeof(SOMETYPE) == 8 && offsetof(SOMETYPE, VALUE) == 4);
-
-// Entry `index` of B, addressed through the whole object so that a window
-// may run on into the slack after B[NSIZE].
-inline const unsigned char* entry_bytes(int32_t index) {
-  return reinterpret_cast<const unsigned char*>(&B) +
-         static_cast<ptrdiff_t>(index) * static_cast<ptrdiff_t>(sizeof(SOMETYPE));
+// The stack SORT's calls over a part of span + 1 entries can take at most:
+// a part's calls nest no deeper than it has entries.
+inline uintptr_t deepest(int32_t span) {
+  return (static_cast<uintptr_t>(span) + 1) * SORT_LEVEL_MOST + SORT_PART_ROOM;
 }
 
-// Stopper masks. A left stopper is an entry where the scan of I stops (VALUE
-// <= X), a right stopper one where the scan of J stops (VALUE >= X). Left
-// masks run upwards (bit t for entry base + t), right masks downwards (bit t
-// for entry top - t), so that the next stopper on either side is the lowest
-// set bit. The primitives give the complements over 16 entries from `at`:
-// above16, VALUE > X upwards; below16_down, VALUE < X downwards (bit t for
-// entry 15 - t).
-#ifdef __SSE2__
-
-// The VALUE fields of four entries, first to last or last to first; each
-// entry is INDEX, then VALUE.
-inline __m128i values4(const unsigned char* at) {
-  const __m128 low = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
-  const __m128 high = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16)));
-  return _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1)));
-}
-inline __m128i values4_down(const unsigned char* at) {
-  const __m128 low = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
-  const __m128 high = _mm_castsi128_ps(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16)));
-  return _mm_castps_si128(_mm_shuffle_ps(high, low, _MM_SHUFFLE(1, 3, 1, 3)));
-}
-
-// Two entries swapped through vector registers, which the compiler may use
-// for them (or not) to spare the general ones, all taken by the scans' state.
-inline void swap_entries(SOMETYPE* items, int32_t a, int32_t b) {
-  const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(items + a));
-  const __m128i second = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(items + b));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(items + a), second);
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(items + b), first);
-}
-
-// Lanes of -1 or 0 narrowed to bytes, then one bit per lane.
-inline uint64_t bits16(__m128i a, __m128i b, __m128i c, __m128i d) {
-  const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
-  return static_cast<uint32_t>(_mm_movemask_epi8(bytes));
-}
-
-inline uint64_t above16(const unsigned char* at, int32_t X) {
-  const __m128i x = _mm_set1_epi32(X);
-  return bits16(_mm_cmpgt_epi32(values4(at), x), _mm_cmpgt_epi32(values4(at + 32), x),
-                _mm_cmpgt_epi32(values4(at + 64), x), _mm_cmpgt_epi32(values4(at + 96), x));
-}
-
-inline uint64_t below16_down(const unsigned char* at, int32_t X) {
-  const __m128i x = _mm_set1_epi32(X);
-  return bits16(_mm_cmplt_epi32(values4_down(at + 96), x),
-                _mm_cmplt_epi32(values4_down(at + 64), x),
-                _mm_cmplt_epi32(values4_down(at + 32), x), _mm_cmplt_epi32(values4_down(at), x));
-}
-
-// B[low + t] and B[top - t] swapped for t from 0 to 63, two entries at a time.
-inline void swap_blocks(SOMETYPE* items, int32_t low, int32_t top) {
-  for (int32_t t = 0; t < SORT_WINDOW; t += 2) {
-    __m128i* const up = reinterpret_cast<__m128i*>(items + low + t);
-    __m128i* const down = reinterpret_cast<__m128i*>(items + top - t - 1);
-    const __m128i a = _mm_loadu_si128(up);
-    const __m128i b = _mm_loadu_si128(down);
-    _mm_storeu_si128(up, _mm_shuffle_epi32(b, _MM_SHUFFLE(1, 0, 3, 2)));
-    _mm_storeu_si128(down, _mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)));
-  }
-}
-
-// B[low..top] reversed, two entries from each end at a time.
-inline void reverse_entries(SOMETYPE* items, int32_t low, int32_t top) {
-  for (; top - low >= 3; low += 2, top -= 2) {
-    __m128i* const up = reinterpret_cast<__m128i*>(items + low);
-    __m128i* const down = reinterpret_cast<__m128i*>(items + top - 1);
-    const __m128i a = _mm_loadu_si128(up);
-    const __m128i b = _mm_loadu_si128(down);
-    _mm_storeu_si128(up, _mm_shuffle_epi32(b, _MM_SHUFFLE(1, 0, 3, 2)));
-    _mm_storeu_si128(down, _mm_shuffle_epi32(a, _MM_SHUFFLE(1, 0, 3, 2)));
-  }
-  if (top > low) swap_entries(items, low, top);
-}
-
-#else  // one entry at a time, with the same results
-
-inline void swap_entries(SOMETYPE* items, int32_t a, int32_t b) {
-  const SOMETYPE P = items[a];
-  items[a] = items[b];
-  items[b] = P;
-}
-
-inline int32_t value_at(const unsigned char* at) {
-  int32_t value;
-  __builtin_memcpy(&value, at + offsetof(SOMETYPE, VALUE), sizeof value);
-  return value;
-}
-
-inline uint64_t above16(const unsigned char* at, int32_t X) {
-  uint64_t bits = 0;
-  for (int t = 0; t < 16; ++t)
-    bits |= uint64_t{value_at(at + 8 * t) > X} << t;
-  return bits;
-}
-
-inline uint64_t below16_down(const unsigned char* at, int32_t X) {
-  uint64_t bits = 0;
-  for (int t = 0; t < 16; ++t)
-    bits |= uint64_t{value_at(at + 8 * (15 - t)) < X} << t;
-  return bits;
-}
-
-inline void swap_blocks(SOMETYPE* items, int32_t low, int32_t top) {
-  for (int32_t t = 0; t < SORT_WINDOW; ++t)
-    swap_entries(items, low + t, top - t);
-}
-
-inline void reverse_entries(SOMETYPE* items, int32_t low, int32_t top) {
-  for (; top > low; ++low, --top)
-    swap_entries(items, low, top);
-}
-
-#endif
-
-static_assert(SORT_WINDOW == 64, "a window's stoppers fill one 64-bit mask");
-
-// The position of the lowest set bit of a mask that is not 0. On 32-bit
-// targets a 64-bit count would be a call of the compiler's support library,
-// which the programs do without: there it counts in two halves.
-inline int32_t lowest_bit(uint64_t mask) {
-#if UINTPTR_MAX > 0xFFFFFFFFu
-  return __builtin_ctzll(mask);
-#else
-  const uint32_t low = static_cast<uint32_t>(mask);
-  return low != 0 ? __builtin_ctz(low) : 32 + __builtin_ctz(static_cast<uint32_t>(mask >> 32));
-#endif
-}
-
-// The left stoppers of the 64 entries from `base` upwards.
-inline uint64_t left_window(int32_t base, int32_t X) {
-  const unsigned char* at = entry_bytes(base);
-  return ~(above16(at, X) | above16(at + 128, X) << 16 | above16(at + 256, X) << 32 |
-           above16(at + 384, X) << 48);
-}
-
-// The right stoppers of the 64 entries from `top` downwards; below B[0]
-// there are none.
-inline uint64_t right_window(int32_t top, int32_t X) {
-  const int32_t low = top < SORT_WINDOW - 1 ? 0 : top - (SORT_WINDOW - 1);
-  const unsigned char* at = entry_bytes(low);
-  const uint64_t below = below16_down(at + 384, X) | below16_down(at + 256, X) << 16 |
-                         below16_down(at + 128, X) << 32 | below16_down(at, X) << 48;
-  return ~below >> (low + SORT_WINDOW - 1 - top);
-}
-
-// The loop of SORT over B[L..R], 0 <= L <= R <= NSIZE, with the pivot value X
-// taken from within: the same swaps and the same final I and J as the scans
-// entry by entry, with few branches that depend on the values.
-//
-// Let p_k be the k-th left stopper from L and q_k the k-th right stopper from
-// R. Between the scan positions nothing has been swapped yet, and the scans
-// stop at stoppers or at the entries the last swap changed, so round k of the
-// loop swaps p_k with q_k, and the loop ends at the first round K + 1 with
-// p_k > q_k (p rises and q falls, so it never resumes); or sooner, right
-// after a swap that leaves I > J, which is the same as p_(K+1) > q_(K+1).
-// At the end I is the smaller of p_(K+1) and q_K, J = I - 1; unless the last
-// swap was of an entry with itself (p_K = q_K), when the scans stepped past
-// it to I = p_K + 1 and J = p_K - 1.
-//
-// Two routines do it, for parts of up to 16 entries and for longer ones.
-// Neither uses a callee-saved register or the stack: at the deepest recursion
-// the partition runs before the next SORT's frame is laid, and it must not be
-// the one that runs into the stack's guard. So their state is kept to what
-// the caller-saved registers hold (nine on x86-64).
-
-// Parts of 2 to 16 entries.
-RT_ROUTINE SCANS partition_small(int32_t L, int32_t R, int32_t X) {
-  SOMETYPE* const items = &B[0];
-  // Two entries, the most common part: the pivot is the left one, so the
-  // scans swap the two when the right one is at least as long (I = L + 1,
+// The parts of two or three entries, which SORT's calls sort with no
+// window: B[L..L+1] (pivot the left one), or B[L..L+2] (pivot the middle
+// one) and the part of two that may be left. Neither leaves any other part.
+[[gnu::always_inline]] inline void sort_two(SOMETYPE* items, POS L) {
+  // The scans swap the two when the right one is at least as long (I = L + 1,
   // J = L), and otherwise the left one with itself (I = L + 1, J = L - 1).
+  swap_entries(items, L, L + (items[L + 1].VALUE >= items[L].VALUE));
+}
+[[gnu::always_inline]] inline void sort_tiny(SOMETYPE* items, POS L, POS R) {
   if (R - L == 1) {
-    const int32_t swapped = items[R].VALUE >= X;
-    swap_entries(items, L, L + swapped);
-    return {L + 1, R, L - 1 + swapped, 0};
+    sort_two(items, L);
+    return;
   }
-  // Three entries, the next most common: the pivot is the middle one, the
-  // left scan stops at L unless the left entry is longer (p), and the right
-  // scan at R unless the right one is shorter (q). Both stopped early leaves
-  // only the pivot, swapped with itself (I = L + 2, J = L); the left one
-  // alone swaps the pivot with the right entry (I = L + 2, J = L + 1); the
-  // right one alone swaps the left entry with the pivot (I = L + 1, J = L);
-  // neither swaps the outer two, then the pivot with itself (I = L + 2, J = L).
-  if (R - L == 2) {
-    const int32_t p = items[L].VALUE > X;
-    const int32_t q = items[R].VALUE < X;
-    swap_entries(items, L + p, q != 0 ? L + 1 : R);
-    return {L + 2 - (p < q), R, L + (p > q), 0};
+  // The left scan stops at L unless the left entry is longer (p), and the
+  // right scan at R unless the right one is shorter (q). Both stopped early
+  // leaves only the pivot, swapped with itself (I = L + 2, J = L); the left
+  // one alone swaps the pivot with the right entry (I = L + 2, J = L + 1);
+  // the right one alone swaps the left entry with the pivot (I = L + 1,
+  // J = L); neither swaps the outer two, then the pivot with itself
+  // (I = L + 2, J = L). The part of two left is B[L+1..L+2] or B[L..L+1].
+  const int32_t X = items[L + 1].VALUE;
+  const POS p = items[L].VALUE > X;
+  const POS q = items[R].VALUE < X;
+  swap_entries(items, L + p, q != 0 ? L + 1 : R);
+  if (p != q) {
+    const POS two = L + (p < q);
+    SORT_TRACE(two, two + 1);
+    sort_two(items, two);
   }
-  // Both scans' stoppers from one read of the 16 entries from L: left bit t
-  // for B[L + t], right bit t for B[L + 15 - t], with the right bits for
-  // entries beyond R cleared. The bits past the part (from entries beyond
-  // R, and the upper ones) give p_k > R or q_k < L, and there are more of
-  // them than rounds, so that the masks never run out. The left mask's
-  // upper half, which the rounds never reach, holds R, to spare a register.
-  const unsigned char* at = entry_bytes(L);
-  const uint64_t above = above16(at, X);
-  const uint64_t below = below16_down(at, X);
-  // Every entry equals X: the loop swaps p_k = L + k - 1 with q_k = R - k + 1
-  // until they meet, which reverses the part, far more cheaply than the
-  // rounds below. Tested in one branch, and only from four entries up: the
-  // smallest parts are often all equal, which would make it hard to predict,
-  // and the rounds finish them soon enough.
-  const uint64_t unequal = (above & ((uint64_t{2} << (R - L)) - 1)) | below >> (15 - (R - L));
-  if ((unequal | static_cast<uint64_t>(R - L < 3)) == 0) {
-    reverse_entries(items, L, R);
-    return {L + (R - L) / 2 + 1, R, R - (R - L) / 2 - 1, 0};
-  }
-  uint64_t left = (~above & 0xFFFFFFFF) | uint64_t{static_cast<uint32_t>(R)} << 32;
-  uint64_t right = ~below & ~uint64_t{0} << (15 - (R - L));
-  // The rounds run without branches; once the scans have crossed, a round
-  // swaps B[max(q, L)] with itself. Two are run in any case, and a loop
-  // with a branch runs the rest, which fewer parts need than a third round
-  // would cost the others. Over the rounds, the least 2 max(p_k, q_k) + [p_k = q_k] is 2 p_(K+1) or
-  // 2 q_K + [p_K = q_K], whichever is smaller: twice the smaller of p_(K+1)
-  // and q_K, and one more after a swap of an entry with itself.
-  int32_t least = 2 * (L + 16);
-  int32_t low;  // the entries a round swaps
-  int32_t high;
-  const auto round = [&] {
-    const int32_t p = L + lowest_bit(left);
-    const int32_t q = L + 15 - lowest_bit(right);
-    const int32_t key = 2 * (p > q ? p : q) + (p == q);
-    least = key < least ? key : least;
-    high = q > L ? q : L;
-    low = p < high ? p : high;
-    swap_entries(items, low, high);
-    left &= left - 1;
-    right &= right - 1;
-  };
-  round();
-  round();
-  while (low < high - 1)
-    round();
-  return {(least + 1) >> 1, static_cast<int32_t>(left >> 32), (least >> 1) - 1, 0};
 }
 
-// Parts of 17 entries or more.
-RT_ROUTINE SCANS partition_windows(int32_t L, int32_t R, int32_t X) {
-  SOMETYPE* const items = &B[0];
-  // Windows of 64 entries, the left ones from L upwards, the right ones from R
-  // downwards, read when the last is used up, until they pass R or B[0];
-  // then a lone sentinel bit stands in, which ends the loop. A window may
-  // reach past the part, or hold bits for entries a swap changed after (or
-  // before) it was read: those lie beyond the last q swapped (left) or p
-  // (right), where they end the loop as a crossing would, with the same I.
-  int32_t base = L;  // of the left window
-  int32_t top = R;   // of the right window
-  uint64_t left = left_window(base, X);
-  uint64_t right = right_window(top, X);
-  int32_t q_last = R + 1;
+// B[L..R], 0 <= L <= R <= NSIZE, sorted as SORT's calls would sort it: the same partitions, each part's right one
+// before its left one, but no call of SORT. Its calls could raise nothing
+// (their bounds lie within B, their sums are small) but stack exhaustion, and
+// SORT takes this way only where the stack has room for the deepest of them;
+// this needs less. A part of two or three entries is sorted as soon as it is
+// the next; the other left parts still to sort wait in `pending`, the latest
+// last; when it is full, a call of its own takes the right part.
+[[gnu::noinline]] void sort_part(POS L, POS R) {
+  constexpr int32_t DEPTH = 64;
+  struct PART {
+    POS L;
+    POS R;
+  } pending[DEPTH];
+  PART* waiting = pending;
+  SOMETYPE* const items = entries();
   for (;;) {
-    while (left == 0) {
-      base += SORT_WINDOW;
-      left = base <= R ? left_window(base, X) : 1;
+    if (R - L <= 2) {
+      if (R > L) sort_tiny(items, L, R);  // one entry is swapped with itself
+      if (waiting == pending) return;
+      --waiting;
+      L = waiting->L;
+      R = waiting->R;
+      SORT_TRACE(L, R);
+      continue;
     }
-    while (right == 0) {
-      top -= SORT_WINDOW;
-      right = top >= 0 ? right_window(top, X) : 1;
-    }
-    // Two full windows can only be two just read, since every round below
-    // uses up a stopper of each.
-    if (left == ~uint64_t{0} && right == ~uint64_t{0} && top >= base) {
-      // In order: p_k = base + k - 1 and q_k = top - k + 1.
-      if (top - base >= 2 * SORT_WINDOW) {
-        // Far enough apart that the loop goes on past them: all 64 swap.
-        swap_blocks(items, base, top);
-        q_last = top - (SORT_WINDOW - 1);
-        left = 0;
-        right = 0;
-        continue;
-      }
-      // The loop swaps them until they meet, which reverses B[base..top],
-      // and ends after the swap in the middle.
-      reverse_entries(items, base, top);
-      const int32_t p = base + (top - base) / 2;
-      return {p + 1, R, top - (top - base) / 2 - 1, 0};
-    }
-    // Rounds until either window is used up; one test ends the loop, both
-    // when the scans have crossed and when the swap leaves I > J.
-    do {
-      const int32_t p = base + lowest_bit(left);
-      const int32_t q = top - lowest_bit(right);
-      if (p >= q - 1) {
-        if (p > q) {
-          const int32_t I = p < q_last ? p : q_last;
-          return {I, R, I - 1, 0};
+    const int32_t X = items[(L + R) >> 1].VALUE;
+    // A part of up to SCANS_MOST entries by the scans entry by entry, a
+    // larger one window after window.
+    const SCANS S = R - L < SCANS_MOST
+                        ? scans(static_cast<int32_t>(L), static_cast<int32_t>(R), X)
+                        : window_partition(static_cast<int32_t>(L), static_cast<int32_t>(R), X);
+    const POS I = S.I;
+    const POS J = S.J;
+    // The next part in the order of SORT's calls.
+    if (I < R) {
+      if (J > L) {
+        if (waiting == pending + DEPTH) {
+          SORT_TRACE(I, R);
+          sort_part(I, R);
+          R = J;
+        } else {
+          *waiting++ = {L, J};
+          L = I;
         }
-        swap_entries(items, p, q);
-        return {p + 1, R, q - 1, 0};
+      } else {
+        L = I;
       }
-      swap_entries(items, p, q);
-      left &= left - 1;
-      right &= right - 1;
-      q_last = q;
-    } while (left != 0 && right != 0);
+    } else if (J > L) {
+      R = J;
+    } else {
+      if (waiting == pending) return;
+      --waiting;
+      L = waiting->L;
+      R = waiting->R;
+    }
+    SORT_TRACE(L, R);
   }
 }
 
@@ -362,7 +154,15 @@ void SORT(int32_t L, int32_t R) {
   // first access to it fails.
   CHECK_RANGE(L, B.ENTRIES.RANGE);
   CHECK_RANGE(R, B.ENTRIES.RANGE);
-  const SCANS S = R - L < 16 ? partition_small(L, R, X) : partition_windows(L, R, X);
+  // Where the stack holds the deepest the calls could go, none of them can
+  // fail, and the part is sorted with no call at all.
+  const uintptr_t room = SORT_ROOM();
+  if (room >= deepest(R - L)) {
+    sort_part(L, R);
+    return;
+  }
+  const SCANS S =
+      WINDOWS && room >= WINDOW_ROOM ? window_partition(L, R, X) : scan_partition(L, R, X);
   if (S.I < S.R) SORT(S.I, S.R);
   if (S.J > L) SORT(L, S.J);
 }
@@ -372,15 +172,20 @@ void SORT(int32_t L, int32_t R) {
 void SOLVE2() {
   int32_t C1 = 0;
   int32_t C2 = 0;
-  for (int32_t I = 1; I <= N; ++I) {
-    const SOMETYPE& item = B[I];
-    if (CHECKED_ADD(item.VALUE, C1) <= L2) {
-      C1 = CHECKED_ADD(C1, item.VALUE);
-      OUT[item.INDEX] = 1;
+  const int32_t capacity = L2;
+  const int32_t count = N;
+  // Every I up to NSIZE passes its check, so only one beyond is made.
+  const SOMETYPE* const end = entries() + (count < NSIZE ? count : NSIZE);
+  for (const SOMETYPE* item = entries() + 1; item <= end; ++item) {
+    const int32_t first = CHECKED_ADD(item->VALUE, C1);
+    if (first <= capacity) {
+      C1 = first;
+      OUT[item->INDEX] = 1;
     } else {
-      C2 = CHECKED_ADD(C2, item.VALUE);
-      OUT[item.INDEX] = 2;
+      C2 = CHECKED_ADD(C2, item->VALUE);
+      OUT[item->INDEX] = 2;
     }
   }
-  ANS = (C1 > L2 || C2 > L2) ? 0 : 1;
+  if (count > NSIZE) static_cast<void>(B[NSIZE + 1]);
+  ANS = (C1 > capacity || C2 > capacity) ? 0 : 1;
 }

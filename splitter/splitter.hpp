@@ -19,9 +19,10 @@ constexpr int32_t NSIZE = 5010;  // the highest item index
 // The items array, checked as every other, and room after its last entry:
 // SORT reads windows of SORT_WINDOW entries at a time, which may reach up to
 // SORT_WINDOW - 1 entries past B[NSIZE]; what lies there is never used, and
-// nothing ever writes it.
+// nothing ever writes it. Aligned to whole entries, so that the sort moves
+// each as one word.
 constexpr int32_t SORT_WINDOW = 64;
-struct ITEMARRAY {
+struct alignas(8) ITEMARRAY {
   rt::CHECKED_ARRAY<SOMETYPE, 0, NSIZE> ENTRIES;
   SOMETYPE SLACK[SORT_WINDOW - 1];
 

@@ -37,6 +37,9 @@ bool in_guard_page(uintptr_t address) {
 
 using namespace program_stack;
 
+extern constinit const uint8_t* const PROGRAM_STACK_FLOOR =
+    region + PAGE_SIZE + RESERVE_SIZE + PAGE_SIZE;
+
 void PREPARE_PROGRAM_STACK() {
   if (!platform::MAKE_GUARD_PAGES(region_low(), PAGE_SIZE) ||
       !platform::MAKE_GUARD_PAGES(guard_low(), PAGE_SIZE)) {

@@ -35,33 +35,6 @@ bool readable(const TEXTREC& t) {
   return false;
 }
 
-using fast::HIGHS;
-using fast::ONES;
-using fast::word_at;
-
-// The line-end bytes among the eight at `bytes`: each byte equal to 10 or 13
-// leaves its top bit set. Borrows can only flag bytes above a true match, so
-// the lowest flag is exact.
-uint64_t line_ends_in_word(const uint8_t* bytes) {
-  const uint64_t word = word_at(bytes);
-  const uint64_t line_feeds = word ^ (ONES * 10);
-  const uint64_t returns = word ^ (ONES * 13);
-  return (((line_feeds - ONES) & ~line_feeds) | ((returns - ONES) & ~returns)) & HIGHS;
-}
-
-// The offset of the first line-end byte among count bytes, or count; eight
-// bytes at a time.
-int32_t line_end_offset(const uint8_t* bytes, int32_t count) {
-  int32_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    const uint64_t ends = line_ends_in_word(bytes + i);
-    if (ends != 0) return i + __builtin_ctzll(ends) / 8;
-  }
-  while (i < count && !is_line_end(bytes[i]))
-    ++i;
-  return i;
-}
-
 // Skips whitespace, line ends included; false when the data ends first.
 bool IGNORESPACES(TEXTREC& t) {
   while (!exhausted(t)) {
@@ -127,22 +100,21 @@ uint32_t READ_UINT(TEXTREC& t) {
 void general::READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity) {
   s.LENGTH = 0;
   if (!readable(t)) return;
-  if (capacity > SHORTSTRING_CAPACITY) capacity = SHORTSTRING_CAPACITY;
-  int32_t length = 0;
+  READ_STRING_REST(t, s, 0, capacity < SHORTSTRING_CAPACITY ? capacity : SHORTSTRING_CAPACITY);
+}
+
+// A byte at a time: the runs take the short lines, so this takes what is
+// left, rarely.
+void general::READ_STRING_REST(TEXTREC& t, SHORTSTRING& s, int32_t length, int32_t capacity) {
   for (;;) {
     if (exhausted(t)) {
       t.TRANSFERHOOK(t);
       if (exhausted(t)) break;
     }
     // Copy up to the line end, the string's capacity or the buffer's end.
-    const uint8_t* next = reinterpret_cast<const uint8_t*>(t.BUFFERREF) + t.CURSOR;
-    const int32_t available = t.FILLED - t.CURSOR;
-    const int32_t room = capacity - length;
-    const int32_t count = line_end_offset(next, available < room ? available : room);
-    __builtin_memcpy(s.CHARS + length, next, static_cast<size_t>(count));
-    length += count;
-    t.CURSOR += count;
-    if (length == capacity || count < available) break;  // full, or a line end is next
+    while (length < capacity && !exhausted(t) && !is_line_end(peek(t)))
+      s.CHARS[length++] = static_cast<char>(t.BUFFERREF[t.CURSOR++]);
+    if (length == capacity || !exhausted(t)) break;  // full, or a line end is next
   }
   s.LENGTH = static_cast<uint8_t>(length);
 }

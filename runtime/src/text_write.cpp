@@ -15,7 +15,9 @@ bool writable(const TEXTREC& t) {
 
 // Puts bytes into the buffer; the buffer is drained only when it is full and
 // more bytes follow, so a buffer filled exactly waits for the next write.
-[[gnu::noinline]] void WRITEBUFFER_SPILL(TEXTREC& t, const uint8_t* bytes, int32_t count) {
+// The statements' own writes are rare (the runs write the lines), so one
+// copy serves them all.
+[[gnu::noinline]] void WRITEBUFFER(TEXTREC& t, const uint8_t* bytes, int32_t count) {
   while (count > t.RECSIZE - t.CURSOR) {
     const int32_t free = t.RECSIZE - t.CURSOR;
     __builtin_memcpy(t.BUFFERREF + t.CURSOR, bytes, static_cast<size_t>(free));
@@ -28,19 +30,6 @@ bool writable(const TEXTREC& t) {
   t.CURSOR += count;
 }
 
-// The common case, inline: the bytes fit, and they are few (a number, a line
-// end), so a plain loop beats a call.
-[[gnu::always_inline]] inline void WRITEBUFFER(TEXTREC& t, const uint8_t* bytes, int32_t count) {
-  if (count > t.RECSIZE - t.CURSOR) {
-    WRITEBUFFER_SPILL(t, bytes, count);
-    return;
-  }
-  BUFFERBYTE* destination = t.BUFFERREF + t.CURSOR;
-  for (int32_t i = 0; i < count; ++i)
-    destination[i] = bytes[i];
-  t.CURSOR += count;
-}
-
 void WRITEBLANKS(TEXTREC& t, int32_t count) {
   static constexpr uint8_t blanks[16] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ',
                                          ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
@@ -49,48 +38,45 @@ void WRITEBLANKS(TEXTREC& t, int32_t count) {
   WRITEBUFFER(t, blanks, count);
 }
 
-// The decimal text of a value: no plus sign, no leading zeros.
+// The decimal text of a value: no plus sign, no leading zeros. The digits
+// come last first, at the end of the string's room, and then move to its
+// start.
 void INT_STR(int32_t value, SHORTSTRING& s) {
   uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  const int32_t first_digit = value < 0 ? 1 : 0;
-  int32_t digits = 1;
-  for (uint32_t rest = magnitude; rest >= 10; rest /= 10)
-    ++digits;
-  s.LENGTH = static_cast<uint8_t>(first_digit + digits);
-  if (value < 0) s.CHARS[0] = '-';
-  for (int32_t i = first_digit + digits - 1; i >= first_digit; --i) {
-    s.CHARS[i] = static_cast<char>('0' + magnitude % 10);
+  char* const end = s.CHARS + SHORTSTRING_CAPACITY;
+  char* first = end;
+  do {
+    *--first = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
-  }
-}
-
-// A string write: blanks up to the width, then the characters. Inline in both
-// the string and the number write.
-[[gnu::always_inline]] inline void write_text(int32_t width, TEXTREC& t, const char* chars,
-                                              int32_t length) {
-  if (!writable(t)) return;
-  if (width > length) WRITEBLANKS(t, width - length);
-  WRITEBUFFER(t, reinterpret_cast<const uint8_t*>(chars), length);
+  } while (magnitude != 0);
+  if (value < 0) *--first = '-';
+  s.LENGTH = static_cast<uint8_t>(end - first);
+  for (int32_t i = 0; i < s.LENGTH; ++i)
+    s.CHARS[i] = first[i];
 }
 
 }  // namespace
 
 void FILEWRITEFUNC(TEXTREC& t) {
-  const int32_t written = DO_WRITE(t.HANDLE, reinterpret_cast<const uint8_t*>(t.BUFFERREF), t.CURSOR);
+  const int32_t written =
+      DO_WRITE(t.HANDLE, reinterpret_cast<const uint8_t*>(t.BUFFERREF), t.CURSOR);
   if (written != t.CURSOR) INOUTRES = IO_DISK_WRITE;
   t.CURSOR = 0;  // bytes that were not written are dropped
 }
 
+// A string write: blanks up to the width, then the characters.
 void WRITE_STR(int32_t width, TEXTREC& t, const SHORTSTRING& s) {
-  write_text(width, t, s.CHARS, s.LENGTH);
+  if (!writable(t)) return;
+  if (width > s.LENGTH) WRITEBLANKS(t, width - s.LENGTH);
+  WRITEBUFFER(t, reinterpret_cast<const uint8_t*>(s.CHARS), s.LENGTH);
 }
 
-// A number written by the general steps.
+// A number written by the general steps: its text, by WRITE_STR.
 void general::WRITE_SINT(int32_t width, TEXTREC& t, int32_t value) {
   if (INOUTRES != 0) return;
   SHORTSTRING text;
   INT_STR(value, text);
-  write_text(width, t, text.CHARS, text.LENGTH);
+  WRITE_STR(width, t, text);
 }
 
 // A line end written by the general steps, then the flush of a device.

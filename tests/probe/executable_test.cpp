@@ -22,6 +22,7 @@ const Shipped SHIPPED[] = {
 
 // A symbol is the project's own when it is one of:
 //  - the runtime's namespace rt, or a local static of one of its routines;
+//  - the splitter's sort primitives, namespace window;
 //  - a file-local name of our sources (anonymous namespace);
 //  - an upper-case C name: the programs' routines and globals;
 //  - one of the runtime's few lower-case C names: the process entry, the
@@ -32,7 +33,7 @@ const Shipped SHIPPED[] = {
 // a C++ library std:: names; neither fits.
 bool is_ours(const std::string& name) {
   static const std::regex OURS(
-      "_ZZ?N2rt.*|_ZN12_GLOBAL__N_1.*|[A-Z][A-Z0-9_]*|CSWTCH\\.[0-9]+|"
+      "_ZZ?N2rt.*|_ZN6window.*|_ZN12_GLOBAL__N_1.*|[A-Z][A-Z0-9_]*|CSWTCH\\.[0-9]+|"
       "_start|rt_process_entry|restore_rt|memcpy|memset|"
       "__bss_start|_edata|_end|__?etext|__executable_start|__ehdr_start|_GLOBAL_OFFSET_TABLE_|"
       "__bss_start__|_?_bss_end__|__end__|__DATA_BEGIN__|__SDATA_BEGIN__|__BSS_END__|"

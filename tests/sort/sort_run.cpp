@@ -6,10 +6,15 @@
 
 namespace {
 std::vector<sortref::Call> calls;
+uintptr_t stack_floor = 0;  // the room ends here
 }  // namespace
 
 void sorttrace::record(int32_t L, int32_t R) {
   calls.push_back({L, R});
+}
+
+uintptr_t sorttrace::room(uintptr_t frame) {
+  return frame > stack_floor ? frame - stack_floor : 0;
 }
 
 namespace sortrun {
@@ -18,10 +23,12 @@ void prepare() {
   caughtexit::prepare();
 }
 
-Outcome run(const std::vector<SOMETYPE>& items, int32_t L, int32_t R) {
+Outcome run(const std::vector<SOMETYPE>& items, int32_t L, int32_t R, uintptr_t room) {
   for (int32_t i = 0; i <= NSIZE; ++i)
     B[i] = items[i];
   calls.clear();
+  const uintptr_t frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+  stack_floor = room < frame ? frame - room : 0;
   Outcome outcome;
   const caughtexit::Ending ending = caughtexit::run([L, R] { SORT(L, R); });
   outcome.error = ending.error;

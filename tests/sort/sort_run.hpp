@@ -23,8 +23,14 @@ struct Outcome {
 // Redirects the error exit; once per process, before the first run.
 void prepare();
 
-// SORT(L, R) on B[0..NSIZE] = items.
-Outcome run(const std::vector<SOMETYPE>& items, int32_t L, int32_t R);
+// SORT(L, R) on B[0..NSIZE] = items, with `room` bytes of stack below the
+// caller's frame for the sort to count on: none takes every part the way of
+// the calls, a little takes the smallest parts the other way once the calls
+// are deep, and the most any part.
+constexpr uintptr_t kNoRoom = 0;
+constexpr uintptr_t kLittleRoom = 6 * 1024;
+constexpr uintptr_t kAllRoom = UINTPTR_MAX;
+Outcome run(const std::vector<SOMETYPE>& items, int32_t L, int32_t R, uintptr_t room = kAllRoom);
 
 // The reference on the same entries.
 Outcome run_literal(const std::vector<SOMETYPE>& items, int32_t L, int32_t R);

@@ -143,33 +143,40 @@ const testsupport::CodeMap& own_code() {
   return code;
 }
 
-// SORT(L, R) and the reference on the same entries end alike.
+// SORT(L, R) and the reference on the same entries end alike, whatever room
+// the stack leaves the sort.
 testing::AssertionResult SortsAlike(const Items& items, int32_t L, int32_t R) {
-  const sortrun::Outcome solver = sortrun::run(items, L, R);
   const sortrun::Outcome literal = sortrun::run_literal(items, L, R);
-  auto failure = [&] { return testing::AssertionFailure() << "SORT(" << L << ", " << R << "): "; };
-  if (solver.error != literal.error)
-    return failure() << "run-time error " << solver.error << ", the reference's " << literal.error;
-  if (solver.calls != literal.calls) {
-    const auto [mine, theirs] = std::mismatch(solver.calls.begin(), solver.calls.end(),
-                                              literal.calls.begin(), literal.calls.end());
-    const size_t k = mine - solver.calls.begin();
-    auto f = failure() << solver.calls.size() << " calls, the reference's " << literal.calls.size()
-                       << "; call " << k << " is ";
-    if (mine != solver.calls.end()) f << "(" << mine->L << ", " << mine->R << ")";
-    if (theirs != literal.calls.end()) f << " against (" << theirs->L << ", " << theirs->R << ")";
-    return f;
+  for (const uintptr_t room : {sortrun::kNoRoom, sortrun::kLittleRoom, sortrun::kAllRoom}) {
+    const sortrun::Outcome solver = sortrun::run(items, L, R, room);
+    auto failure = [&] {
+      return testing::AssertionFailure()
+             << "SORT(" << L << ", " << R << ") with " << room << " bytes of room: ";
+    };
+    if (solver.error != literal.error)
+      return failure() << "run-time error " << solver.error << ", the reference's "
+                       << literal.error;
+    if (solver.calls != literal.calls) {
+      const auto [mine, theirs] = std::mismatch(solver.calls.begin(), solver.calls.end(),
+                                                literal.calls.begin(), literal.calls.end());
+      const size_t k = mine - solver.calls.begin();
+      auto f = failure() << solver.calls.size() << " calls, the reference's "
+                         << literal.calls.size() << "; call " << k << " is ";
+      if (mine != solver.calls.end()) f << "(" << mine->L << ", " << mine->R << ")";
+      if (theirs != literal.calls.end()) f << " against (" << theirs->L << ", " << theirs->R << ")";
+      return f;
+    }
+    for (int32_t i = 0; i <= NSIZE; ++i) {
+      const SOMETYPE& a = solver.items[i];
+      const SOMETYPE& b = literal.items[i];
+      if (a.INDEX != b.INDEX || a.VALUE != b.VALUE)
+        return failure() << "B[" << i << "] is (" << a.INDEX << ", " << a.VALUE
+                         << "), the reference's (" << b.INDEX << ", " << b.VALUE << ")";
+    }
+    if (solver.error != 0 && own_code().function_at(solver.error_address - 1) != "SORT")
+      return failure() << "error " << solver.error << " located in "
+                       << own_code().function_at(solver.error_address - 1);
   }
-  for (int32_t i = 0; i <= NSIZE; ++i) {
-    const SOMETYPE& a = solver.items[i];
-    const SOMETYPE& b = literal.items[i];
-    if (a.INDEX != b.INDEX || a.VALUE != b.VALUE)
-      return failure() << "B[" << i << "] is (" << a.INDEX << ", " << a.VALUE
-                       << "), the reference's (" << b.INDEX << ", " << b.VALUE << ")";
-  }
-  if (solver.error != 0 && own_code().function_at(solver.error_address - 1) != "SORT")
-    return failure() << "error " << solver.error << " located in "
-                     << own_code().function_at(solver.error_address - 1);
   return testing::AssertionSuccess();
 }
 

@@ -1,6 +1,11 @@
 // The splitter reading "input.txt": layouts, item counts and bad numbers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <random>
+
 #include "splitter_run.hpp"
 
 namespace {
@@ -71,6 +76,61 @@ TEST(SplitterInput, AtMost5010Items) {
   ExpectAnswer("200\r\n5010\r\n" + repeat("0:00:01\r\n", 5009) + "1:40:00\r\n9:99:99\r\n",
                repeat("2\r\n", 5009) + "1\r\n");
   ExpectError("200\r\n5011\r\n" + repeat("0:00:01\r\n", 5011), 201, kInInit);
+}
+
+// Thousands of distinct durations, most as h:mm:ss with CR LF, some in the
+// other shapes and line ends that give the same seconds, so that the fast
+// paths of every processor meet lines at every place in the blocks, runs
+// of their shape broken anywhere, and lines across the blocks' ends. The
+// greedy answer is worked out here: longest first, half 1 while it fits.
+TEST(SplitterInput, ManyLinesInEveryShapeReadAsTheirSeconds) {
+  std::mt19937 random(5);
+  std::vector<int> durations(36000);
+  std::iota(durations.begin(), durations.end(), 0);
+  std::shuffle(durations.begin(), durations.end(), random);
+  durations.resize(3000);
+  std::string items;
+  char text[32];
+  for (const int d : durations) {
+    const int h = d / 3600, m = d / 60 % 60, s = d % 60;
+    switch (random() % 16) {
+      case 0:
+        std::snprintf(text, sizeof text, "%d:%02d", d / 60, s);
+        break;
+      case 1:
+        std::snprintf(text, sizeof text, "%d", d);
+        break;
+      case 2:
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, m, s);
+        break;
+      case 3:
+        std::snprintf(text, sizeof text, "0:%d:%d", d / 60, s);
+        break;
+      default:
+        std::snprintf(text, sizeof text, "%d:%02d:%02d", h, m, s);
+    }
+    const char* const ends[] = {"\n", "\r", "\r\n"};
+    items += std::string(text) + ends[random() % 32 == 0 ? random() % 2 : 2];
+  }
+  long long total = 0;
+  for (const int d : durations)
+    total += d;
+  const long long minutes = total / 60 + 600;  // room enough for the greedy pass
+  std::vector<int> order(durations.size());
+  std::iota(order.begin(), order.end(), 0);
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return durations[a] > durations[b]; });
+  std::vector<int> half(durations.size());
+  long long on_first = 0, on_second = 0;
+  for (const int item : order) {
+    const bool fits = on_first + durations[item] <= minutes * 30;
+    half[item] = fits ? 1 : 2;
+    (fits ? on_first : on_second) += durations[item];
+  }
+  ASSERT_LE(on_second, minutes * 30);
+  std::string answer;
+  for (const int h : half)
+    answer += std::to_string(h) + "\r\n";
+  ExpectAnswer(std::to_string(minutes) + "\r\n3000\r\n" + items, answer);
 }
 
 TEST(SplitterInput, LongItemLineKeepsItsFirst255Characters) {

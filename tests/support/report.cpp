@@ -54,8 +54,10 @@ std::vector<Symbol> symbols_of(const std::string& program) {
 CodeMap::CodeMap(const std::string& program) {
   std::vector<Symbol> code;
   for (const Symbol& s : symbols_of(program)) {
-    // Section symbols (".text$NAME" in a Windows image) name no function.
-    if (std::string("TtWw").find(s.type) != std::string::npos && s.name[0] != '.') {
+    // Section symbols (".text$NAME" in a Windows image) name no function, nor
+    // do arm64's mapping symbols ($x, $d), which a host's nm lists.
+    if (std::string("TtWw").find(s.type) != std::string::npos && s.name[0] != '.' &&
+        s.name[0] != '$') {
       code.push_back(s);
     }
   }

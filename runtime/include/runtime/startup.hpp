@@ -21,4 +21,16 @@ void INITIALIZEUNITS();
 // The report if a run-time error is due, then the process end with EXITCODE.
 [[noreturn]] void DO_EXIT();
 
+// The program stack's lowest byte, above its guard.
+extern const uint8_t* const PROGRAM_STACK_FLOOR;
+
+// The bytes the program stack has left below the caller's frame, before its
+// guard. Inline, so that asking costs the caller no call and no register
+// kept across one. (A hosted test's stack lies above the program stack: it
+// gets more room than any caller asks for.)
+[[gnu::always_inline]] inline uintptr_t STACK_ROOM() {
+  return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) -
+         reinterpret_cast<uintptr_t>(PROGRAM_STACK_FLOOR);
+}
+
 }  // namespace rt

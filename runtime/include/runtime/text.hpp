@@ -43,8 +43,8 @@ struct TEXTREC {
   TEXTHOOK TRANSFERHOOK;  // fill when reading, drain when writing
   TEXTHOOK FLUSHHOOK;     // after a line end or a write statement; none on disk files
   TEXTHOOK CLOSEHOOK;
-  char NAME[TEXTRECNAMESIZE];  // at most 255 characters and a zero byte
-  BUFFERBYTE BUFFER[TEXTRECBUFSIZE];
+  char NAME[TEXTRECNAMESIZE];                    // at most 255 characters and a zero byte
+  alignas(8) BUFFERBYTE BUFFER[TEXTRECBUFSIZE];  // aligned: the fast paths read it in words
 };
 using TEXT = TEXTREC;
 

@@ -14,6 +14,10 @@ namespace rt {
 
 namespace general {
 void READ_STRING(TEXTREC& t, SHORTSTRING& s, int32_t capacity);
+// The rest of a line read by READ_STRING, of which `length` characters are
+// in `s` (capacity at most 255): the read goes on from the buffer as it is,
+// exhausted or not.
+void READ_STRING_REST(TEXTREC& t, SHORTSTRING& s, int32_t length, int32_t capacity);
 void READLN_END(TEXTREC& t);
 void WRITE_SINT(int32_t width, TEXTREC& t, int32_t value);
 void WRITELN_END(TEXTREC& t);
