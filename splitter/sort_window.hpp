@@ -47,31 +47,34 @@ inline SOMETYPE* entries() {
 
 // The loop of SORT over B[L..R], 0 <= L <= R <= NSIZE, with the pivot value X
 // taken from within, by the scans entry by entry, with no check: the pivot
-// stops both within B[L..R]. The scans step pointers alone. Inline wherever
-// it is taken, and a routine of its own, scan_partition, for SORT
-// (solver.cpp).
+// stops both within B[L..R]. Inline wherever it is taken, and a routine of
+// its own, scan_partition, for SORT (solver.cpp).
+//
+// The loop's test after each swap is left out: when the steps past a swap
+// leave the scans crossed, each scan looks next at the entry the other one
+// stopped at, now swapped (at most X for the left scan, at least X for the
+// right one), so both stay where they are, and the test before the next
+// swap ends the loop with the same I and J. An entry swapped with itself is
+// the scans meeting, and the steps past it.
 [[gnu::always_inline]] inline SCANS scans(int32_t L, int32_t R, int32_t X) {
   SOMETYPE* const items = entries();
   SOMETYPE* I = items + L;
   SOMETYPE* J = items + R;
-  for (;;) {
-    while (I->VALUE > X)
-      ++I;
-    while (J->VALUE < X)
-      --J;
-    if (I >= J) break;
+  while (I->VALUE > X)
+    ++I;
+  while (J->VALUE < X)
+    --J;
+  while (I < J) {
     exchange(I, J);
-    ++I;
-    --J;
-    // Past each other now, the entries just swapped stop both scans where
-    // they are, and the loop ends as it would have.
+    do
+      ++I;
+    while (I->VALUE > X);
+    do
+      --J;
+    while (J->VALUE < X);
   }
-  // An entry swapped with itself, and the steps past it.
-  if (I == J) {
-    ++I;
-    --J;
-  }
-  return {static_cast<int32_t>(I - items), R, static_cast<int32_t>(J - items), 0};
+  const POS met = I == J;
+  return {static_cast<int32_t>(I - items + met), R, static_cast<int32_t>(J - items - met), 0};
 }
 SCANS scan_partition(int32_t L, int32_t R, int32_t X);
 
