@@ -15,9 +15,15 @@ trap 'rm -rf "$work"' EXIT
 cp "$root/examples/input.txt" "$work/"
 echo "input.txt:"
 cat "$work/input.txt"
+# Each has a minute: a run takes milliseconds, so one that takes longer is
+# stuck, and is ended rather than waited for.
 for program in splitter refuser; do
-  (cd "$work" && "$root/build/release/$program/$program") && status=0 || status=$?
+  (cd "$work" && timeout 60 "$root/build/release/$program/$program") && status=0 || status=$?
   echo
+  if ((status == 124)); then
+    echo "$program: timed out: it had not ended after 60 s, and was killed"
+    continue
+  fi
   echo "$program: exit status $status, output.txt:"
   cat -v "$work/output.txt" 2>/dev/null || echo "(none)"
   echo
