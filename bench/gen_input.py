@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """Benchmark inputs for the splitter, and a check of its answers.
 
-  gen_input.py make --variant random|equal [--seed S] [--count N] OUT
+  gen_input.py make --variant random|equal|deepening [--seed S] [--count N] OUT
       writes a task of N items (default 5010, the maximum) with h:mm:ss
       durations and CR LF line ends, and a length in minutes at which the
       longest-first greedy pass succeeds, so the answer has one line per item.
       random: every duration drawn independently, most under 25 minutes and
-      every 250th between one and two hours; equal: one duration for all.
-      The length stays within 65535 minutes, the most the refuser accepts,
-      so both programs run to their normal end. The same seed always gives
-      the same file.
+      every 250th between one and two hours; equal: one duration for all;
+      deepening: the order that drives the quicksort one level deeper per
+      item (the longest item still to sort always in the middle of its part),
+      for the splitter alone: its length is beyond what the refuser reads.
+      Otherwise the length stays within 65535 minutes, the most the refuser
+      accepts, so both programs run to their normal end. The same seed
+      always gives the same file.
 
   gen_input.py verify INPUT ANSWER
       exits non-zero unless ANSWER is the greedy pass's answer for INPUT: one
@@ -45,6 +48,19 @@ def shortest_length(durations):
     return minutes
 
 
+def deepening(count):
+    """Durations such that at every level the middle item of the part still
+    to sort is its longest: the partition swaps it to the front and sorts the
+    rest one level deeper."""
+    at_slot = list(range(count + 1))  # which input position sits in each slot
+    duration = [0] * (count + 1)
+    for low in range(1, count + 1):
+        middle = (low + count) // 2
+        duration[at_slot[middle]] = 100000 - low
+        at_slot[low], at_slot[middle] = at_slot[middle], at_slot[low]
+    return duration[1:]
+
+
 def make(args):
     rng = random.Random(args.seed)
     if args.variant == "random":
@@ -52,10 +68,12 @@ def make(args):
             rng.randint(3600, 7199) if i % 250 == 249 else rng.randint(1, 1499)
             for i in range(args.count)
         ]
-    else:
+    elif args.variant == "equal":
         durations = [rng.randint(1, 700)] * args.count
+    else:
+        durations = deepening(args.count)
     minutes = shortest_length(durations)
-    if minutes > MAX_MINUTES:
+    if minutes > MAX_MINUTES and args.variant != "deepening":
         sys.exit("gen_input.py: a length of %d minutes is more than the refuser reads" % minutes)
     lines = [str(minutes), str(args.count)]
     lines += ["%d:%02d:%02d" % (d // 3600, d // 60 % 60, d % 60) for d in durations]
@@ -100,7 +118,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     commands = parser.add_subparsers(dest="command", required=True)
     p = commands.add_parser("make")
-    p.add_argument("--variant", choices=["random", "equal"], default="random")
+    p.add_argument("--variant", choices=["random", "equal", "deepening"], default="random")
     p.add_argument("--seed", type=int, default=1)
     p.add_argument("--count", type=int, default=MAX_ITEMS)
     p.add_argument("out")

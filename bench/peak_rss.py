@@ -1,9 +1,13 @@
 #!/usr/bin/env python3
 """peak_rss.py PROGRAM [ARGS...]: runs PROGRAM and prints its peak resident
-memory in KiB on standard output; the exit status is the program's.
+memory in KiB and its minor page faults on standard output, on one line; the
+exit status is the program's.
 
-The figure is VmHWM of /proc/PID/status, read while the program is stopped at
-its exit (ptrace's exit event), when its memory is still mapped. The child's
+The figures are VmHWM of /proc/PID/status and the minor faults of
+/proc/PID/stat, read while the program is stopped at its exit (ptrace's exit
+event), when its memory is still mapped; the faults are counted from the stop
+right after execve, so that those the launcher's child takes before it do
+not count. The child's
 ru_maxrss, which GNU time reports, does not suit programs this small: the
 kernel counts the launcher's own pages from before execve into it (some 450
 KiB for a launcher linked with a C library), and newer kernels keep the
@@ -40,6 +44,13 @@ def peak_kib(pid):
     sys.exit("peak_rss.py: no VmHWM for %d" % pid)
 
 
+def minor_faults(pid):
+    with open("/proc/%d/stat" % pid) as stat:
+        # The fields after the name in parentheses, which may hold blanks:
+        # minflt is the tenth field of the line, the seventh after the name.
+        return int(stat.read().rsplit(")", 1)[1].split()[7])
+
+
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
@@ -53,13 +64,14 @@ def main():
     _, status = os.waitpid(pid, 0)  # the stop at execve
     if not (os.WIFSTOPPED(status) and os.WSTOPSIG(status) == signal.SIGTRAP):
         sys.exit("peak_rss.py: %s did not start" % sys.argv[1])
+    started = minor_faults(pid)
     ptrace(PTRACE_SETOPTIONS, pid, PTRACE_O_TRACEEXIT)
     ptrace(PTRACE_CONT, pid)
     peak = None
     while True:
         _, status = os.waitpid(pid, 0)
         if os.WIFSTOPPED(status) and status >> 16 == PTRACE_EVENT_EXIT:
-            peak = peak_kib(pid)
+            peak = "%d %d" % (peak_kib(pid), minor_faults(pid) - started)
             ptrace(PTRACE_CONT, pid)
         elif os.WIFSTOPPED(status):  # pass every other signal on
             ptrace(PTRACE_CONT, pid, os.WSTOPSIG(status))
