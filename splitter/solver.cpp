@@ -72,13 +72,14 @@ inline uintptr_t deepest(int32_t span) {
   }
 }
 
-// B[L..R], 0 <= L <= R <= NSIZE, sorted as SORT's calls would sort it: the same partitions, each part's right one
-// before its left one, but no call of SORT. Its calls could raise nothing
-// (their bounds lie within B, their sums are small) but stack exhaustion, and
-// SORT takes this way only where the stack has room for the deepest of them;
-// this needs less. A part of two or three entries is sorted as soon as it is
-// the next; the other left parts still to sort wait in `pending`, the latest
-// last; when it is full, a call of its own takes the right part.
+// B[L..R], 0 <= L <= R <= NSIZE, sorted as SORT's calls would sort it: the
+// same partitions, each part's right one before its left one, but no call of
+// SORT. Its calls could raise nothing (their bounds lie within B, their sums
+// are small) but stack exhaustion, and SORT takes this way only where the
+// stack has room for the deepest of them; this needs less. A part of two or
+// three entries is sorted as soon as it is the next; the other left parts
+// still to sort wait in `pending`, the latest last; when it is full, a call
+// of its own takes the right part.
 [[gnu::noinline]] void sort_part(POS L, POS R) {
   constexpr int32_t DEPTH = 64;
   struct PART {

@@ -69,10 +69,9 @@ WINDOW_INLINE MASK left_window(const SOMETYPE* at, const PIVOT& pivot) {
 }
 WINDOW_INLINE MASK right_window(const SOMETYPE* at, const PIVOT& pivot) {
   const auto at_least16 = [x = pivot.x_less](const SOMETYPE* block) {  // bit t for block[15 - t]
-    return bits16(_mm_cmpgt_epi32(values4_down(block + 12), x),
-                  _mm_cmpgt_epi32(values4_down(block + 8), x),
-                  _mm_cmpgt_epi32(values4_down(block + 4), x),
-                  _mm_cmpgt_epi32(values4_down(block), x));
+    return bits16(
+        _mm_cmpgt_epi32(values4_down(block + 12), x), _mm_cmpgt_epi32(values4_down(block + 8), x),
+        _mm_cmpgt_epi32(values4_down(block + 4), x), _mm_cmpgt_epi32(values4_down(block), x));
   };
   return at_least16(at - 15) | at_least16(at - 31) << 16 | at_least16(at - 47) << 32 |
          at_least16(at - 63) << 48 | pivot.least;

@@ -31,9 +31,9 @@ constexpr bool ALIGNED_WORDS = false;
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_of(at) + i));
   };
   const __m128i last = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes_of(at) + 64));
-  const __m128i any = _mm_or_si128(_mm_or_si128(over(0, load(0)), over(16, load(16))),
-                                   _mm_or_si128(_mm_or_si128(over(32, load(32)), over(48, load(48))),
-                                                over(64, last)));
+  const __m128i any = _mm_or_si128(
+      _mm_or_si128(over(0, load(0)), over(16, load(16))),
+      _mm_or_si128(_mm_or_si128(over(32, load(32)), over(48, load(48))), over(64, last)));
 #pragma GCC unroll 8
   for (int32_t j = 0; j < 8; ++j)
     lines[j] = buffer_word(at, 9 * j);
