@@ -1,7 +1,7 @@
 // The sort's window primitives in SSE2, which every x86-64 processor has: the
 // stoppers of 64 entries in one 64-bit mask, a bit an entry, the first entry
-// lowest; a scan from the left takes the lowest stopper next, one from the
-// right the highest. Entries move through vector registers.
+// in a scan's direction lowest, so that either scan takes the lowest stopper
+// next. Entries move through vector registers.
 #pragma once
 
 #include <emmintrin.h>
