@@ -37,6 +37,14 @@ namespace rt::scan {
   return reinterpret_cast<const uint8_t*>(buffer);
 }
 
+// For the vector renderings' last, partial block of 16 bytes: from byte
+// 16 - k, a mask of the first k of 16 bytes cleared; from byte 32 - k, one of
+// all but the first k cleared.
+inline constexpr uint8_t KEEP[48] = {
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
+    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0};
+
 // The shape of a line of nine bytes, repeated for eight lines in a row: a
 // byte XORed with its PATTERN byte must be at most its LIMITS byte (so
 // PATTERN '0' and LIMITS 9 take a digit, LIMITS 0 the PATTERN byte alone).

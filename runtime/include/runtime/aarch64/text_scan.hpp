@@ -64,13 +64,6 @@ struct LINE_ENDS {
 // ends at `to` (or starts at 0, if there are fewer bytes), and a mask keeps
 // only its places from where the whole blocks stopped, and below `to`.
 inline int32_t line_end_pairs(const BUFFERBYTE* buffer, int32_t from, int32_t to) {
-  // From byte 16 - k, a mask of the first k of 16 bytes cleared; from byte
-  // 32 - k, one of all but the first k cleared.
-  static constexpr uint8_t KEEP[48] = {0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
-                                       0,    0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF,
-                                       0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                       0xFF, 0xFF, 0,    0,    0,    0,    0,    0,    0,    0,
-                                       0,    0,    0,    0,    0,    0,    0,    0};
   const uint8_t* const bytes = bytes_of(buffer);
   const auto pairs = [&](int32_t at) {
     return vorrq_u8(vceqq_u8(vld1q_u8(bytes + at), vdupq_n_u8(13)),

@@ -41,8 +41,7 @@ constexpr bool ALIGNED_WORDS = false;
 }
 
 // A byte in every place of a vector, from four copies of it, made in
-// registers rather than read from the program's data, where the splitter's
-// read-only data and unwind tables keep to one page.
+// registers rather than read from the program's read-only data.
 [[gnu::always_inline]] inline __m128i every_byte(uint32_t four) {
   __asm__("" : "+r"(four));
   return _mm_shuffle_epi32(_mm_cvtsi32_si128(static_cast<int>(four)), 0);
@@ -73,13 +72,6 @@ struct LINE_ENDS {
 // ends at `to` (or starts at 0, if there are fewer bytes), and a mask keeps
 // only its places from where the whole blocks stopped, and below `to`.
 inline int32_t line_end_pairs(const BUFFERBYTE* buffer, int32_t from, int32_t to) {
-  // From byte 16 - k, a mask of the first k of 16 bytes cleared; from byte
-  // 32 - k, one of all but the first k cleared.
-  static constexpr uint8_t KEEP[48] = {0,    0,    0,    0,    0,    0,    0,    0,    0,    0,
-                                       0,    0,    0,    0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF,
-                                       0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                       0xFF, 0xFF, 0,    0,    0,    0,    0,    0,    0,    0,
-                                       0,    0,    0,    0,    0,    0,    0,    0};
   const uint8_t* const bytes = bytes_of(buffer);
   const auto load = [](const uint8_t* at) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
